@@ -1,0 +1,60 @@
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/host.h"
+
+namespace vantrel {
+
+// A host that remembers everything it is told; used by tests, fuzzers and
+// benchmarks.
+class RecordingHost : public Host {
+ public:
+  void log(std::string_view line) override { lines.emplace_back(line); }
+  void slog(std::string_view text, int panel) override {
+    if (panel == 0 || panel == 1) panels[panel] = std::string(text);
+    statusHistory.emplace_back(std::to_string(panel) + ":" + std::string(text));
+  }
+  void clearLog() override { lines.clear(); }
+  void pump() override {
+    ++pumps;
+    if (onPump) onPump();
+  }
+  void repaint() override { ++repaints; }
+  bool askYesNo(std::string_view question) override {
+    questions.emplace_back(question);
+    if (answers.empty()) return false;
+    bool answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+  void showPage(int index) override { pages.push_back(index); }
+  void setCancelEnabled(bool enabled) override { cancelEnabledHistory.push_back(enabled); }
+
+  // The log lines joined with '\n', handy for EXPECT_THAT on substrings.
+  std::string text() const {
+    std::string all;
+    for (const auto& l : lines) {
+      all += l;
+      all += '\n';
+    }
+    return all;
+  }
+
+  std::vector<std::string> lines;
+  std::string panels[2];
+  std::vector<std::string> statusHistory;
+  std::vector<std::string> questions;
+  std::deque<bool> answers;  // answers to askYesNo, in order; No when empty
+  std::vector<int> pages;
+  std::vector<bool> cancelEnabledHistory;
+  int pumps = 0;
+  int repaints = 0;
+  std::function<void()> onPump;
+};
+
+}  // namespace vantrel

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+#include "common/file_io.h"
+#include "engine/stream_ids.h"
+
+namespace vantrel {
+
+inline constexpr size_t kChunkSize = 262'144;  // 128 packs of 2,048 bytes
+inline constexpr size_t kPackSize = 2'048;
+inline constexpr uint32_t kNoFirstPts = 0xFFFFFFFF;
+
+// The one record of processing state shared by the operations of a session:
+// the stream catalogue of the last pass, the report flags, the timing values
+// of a driver run, the frame counters, the files and the control flags.
+struct ProcessingState {
+  ProcessingState();
+
+  // Stream catalogue: the identifying byte of each slot, or -1. Reset at the
+  // start of every engine pass; after Read XPL a value of 1 marks a track the
+  // playlist announced.
+  std::array<int32_t, kVideoSlots> VideoStreamId;
+  std::array<int32_t, kAudioSlots> AudioStreamId;
+  std::array<int32_t, kSubpictureSlots> SubpictureStreamId;
+
+  // Details of the stream were logged in this pass.
+  std::array<bool, kVideoSlots> VideoReported{};
+  std::array<bool, kAudioSlots> AudioReported{};
+  std::array<bool, kSubpictureSlots> SubpictureReported{};
+
+  // Timing, 90 kHz units, low 32 bits of the 33-bit time stamps.
+  uint32_t FirstVideoPtm = 0;
+  uint32_t LastVideoPtm = 0;
+  uint32_t MinFirstPts = 0;
+  double TitleDuration = 0;  // seconds, summed over the files of a run
+  double FileDuration = 0;   // days, of the latest file
+
+  std::array<int32_t, kVideoSlots> FrameCount{};
+  std::array<double, kVideoSlots> VideoFrameRate{};
+
+  std::unique_ptr<InputFile> InputStream;
+  std::array<std::unique_ptr<OutputFile>, kVideoSlots> VideoOut;
+  std::array<std::unique_ptr<OutputFile>, kAudioSlots> AudioOut;
+  std::array<std::unique_ptr<OutputFile>, kSubpictureSlots> SubpictureOut;
+
+  // The engine's read buffer: one chunk of the input at a time.
+  std::unique_ptr<uint8_t[]> ChunkBuffer;
+
+  // Control flags. CancelRequested is set from the user-interface thread
+  // while a pass runs on a worker.
+  std::atomic<bool> CancelRequested{false};
+  std::atomic<bool> DemuxActive{false};
+  std::atomic<bool> ScanLimitReached{false};
+
+  // Sets every catalogue slot to -1 and clears the report flags.
+  void resetCatalogue();
+  // Closes every output stream that is open; the first error is raised after
+  // all of them were closed.
+  void closeOutputs();
+};
+
+}  // namespace vantrel
