@@ -7,6 +7,4 @@ std::optional<double> analyzeVc1(const Payload&, Host&) { return std::nullopt; }
 std::optional<double> analyzeH264(const Payload&, Host&) { return 24000.0 / 1001.0; }
 void analyzeAc3(const Payload&, int, Host&) {}
 void analyzeDts(const Payload&, Host&) {}
-void analyzeMlp(const Payload&, Host&) {}
-void analyzeLpcm(const std::array<uint8_t, 7>&, const Payload&, Host&) {}
 }  // namespace vantrel
