@@ -34,6 +34,11 @@ std::string kHz(uint32_t hertz) { return formatFloat(hertz / 1000.0); }
 
 }  // namespace
 
+int Ac3FrameHeader::channelCount() const {
+  static constexpr std::array<int, 8> kFullBand = {2, 1, 2, 3, 3, 4, 4, 5};
+  return kFullBand[acmod & 7] + (lfeon ? 1 : 0);
+}
+
 Ac3Analysis parseAc3(const Payload& payload) {
   Ac3Analysis analysis;
   Ac3FrameHeader h;

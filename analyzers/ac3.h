@@ -45,6 +45,8 @@ struct Ac3FrameHeader {
 
   bool enhanced() const { return bsid >= 11 && bsid <= 16; }
   uint32_t frameBytes() const { return (frmsiz + 1u) * 2u; }
+  // Full-band channels of acmod plus the LFE channel.
+  int channelCount() const;
 };
 
 struct Ac3Analysis {

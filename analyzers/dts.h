@@ -79,6 +79,7 @@ struct DtsCoreHeader {
   std::optional<uint32_t> sampleRateHz() const;
   std::optional<uint32_t> bitRate() const;  // bit/s, for the fixed rates
   int channelCount() const;                 // 0 for user-defined arrangements
+  bool hasLfe() const { return lff == 1 || lff == 2; }
 };
 
 struct DtsChannelExtension {};    // sync 5A 5A 5A 5A

@@ -38,4 +38,11 @@ int samplingRateHz(unsigned code) {
   }
 }
 
+int channelAssignmentChannels(unsigned code) {
+  // The channels named in each entry of channelAssignmentNames.
+  static constexpr std::array<int, 21> kChannels = {1, 2, 3, 4, 3, 4, 5, 3, 4, 5, 4,
+                                                    5, 6, 4, 5, 4, 5, 6, 5, 5, 6};
+  return code < kChannels.size() ? kChannels[code] : 0;
+}
+
 }  // namespace vantrel

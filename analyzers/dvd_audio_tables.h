@@ -53,5 +53,7 @@ double dynamicRangeDb(unsigned code);
 // bits per sample and samples per second (0 when the code has no meaning).
 int wordLengthBits(unsigned code);
 int samplingRateHz(unsigned code);
+// Loudspeaker channels of a channel assignment code (0 for reserved codes).
+int channelAssignmentChannels(unsigned code);
 
 }  // namespace vantrel

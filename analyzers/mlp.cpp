@@ -103,8 +103,19 @@ void describeOne(const MlpMajorSync& h, Host& host) {
 }  // namespace
 
 int TrueHdMajorSync::sampleRateHz() const { return samplingRateHz(samplingCode); }
+
+int TrueHdMajorSync::channelCount() const {
+  // Channels of each group of eightChannelNames: pairs and single speakers.
+  static constexpr std::array<int, 13> kGroupChannels = {2, 1, 1, 2, 2, 2, 2, 1, 1, 2, 2, 1, 1};
+  int count = 0;
+  for (size_t bit = 0; bit < kGroupChannels.size(); ++bit)
+    if (assignment8 >> bit & 1) count += kGroupChannels[bit];
+  return count;
+}
+
 int MlpMajorSync::bitsPerSample() const { return wordLengthBits(quantizationCode); }
 int MlpMajorSync::sampleRateHz() const { return samplingRateHz(samplingCode); }
+int MlpMajorSync::channelCount() const { return channelAssignmentChannels(channelAssignment); }
 
 MlpAnalysis parseMlp(const Payload& payload) {
   MlpAnalysis analysis;

@@ -50,6 +50,8 @@ struct TrueHdMajorSync {
   std::optional<MlpDynamicRange> dynamicRange;
 
   int sampleRateHz() const;
+  // Loudspeaker channels of the 8-channel presentation.
+  int channelCount() const;
 };
 
 // An MLP major sync (F8 72 6F BB), the DVD-Audio flavour.
@@ -63,6 +65,7 @@ struct MlpMajorSync {
 
   int bitsPerSample() const;
   int sampleRateHz() const;
+  int channelCount() const;
 };
 
 using MlpSyncHeader = std::variant<TrueHdMajorSync, MlpMajorSync>;
