@@ -12,6 +12,9 @@ namespace {
 constexpr uint16_t kSyncWord = 0x0B77;
 constexpr int kHeaderBytes = 5;
 
+static_assert(ac3BitRates[15] == 448000 && ac3BitRates[18] == 640000);
+static_assert(ac3ChannelModes[7] == "L + R + C + Ls + Rs");
+
 // E-AC-3 frames carry no bit rate code: the rate follows from the frame
 // size and the frame duration (256 samples per block).
 uint32_t eac3BitRate(const Ac3FrameHeader& h) {
@@ -30,7 +33,9 @@ uint8_t ac3Lfeon(uint8_t acmod, uint8_t byte) {
   return (byte >> (7 - bit)) & 1;
 }
 
-std::string kHz(uint32_t hertz) { return formatFloat(hertz / 1000.0); }
+std::string kHz(uint32_t hertz) {
+  return formatFloat(hertz / 1000.0);
+}
 
 }  // namespace
 
@@ -107,9 +112,9 @@ void describeAc3(const Ac3Analysis& analysis, int stream, Host& host) {
     std::string rateLine = "   Sampling frequency = [bl]" + kHz(h.sampleRate) + "[/bl] kHz";
     std::string bitRateLine =
         "   Transmission bitrate = [bl]" + std::to_string(h.bitRate / 1000) + "[/bl] kbit/s";
-    std::string arrangement =
-        "   Channel arrangement = [bl]" + std::string(ac3ChannelModes[h.acmod]) +
-        "[/bl], bsid = " + std::to_string(h.bsid);
+    std::string arrangement = "   Channel arrangement = [bl]" +
+                              std::string(ac3ChannelModes[h.acmod]) +
+                              "[/bl], bsid = " + std::to_string(h.bsid);
     if (h.enhanced()) {
       host.log("   Stream " + std::to_string(stream) + " is [b]Dolby Digital Plus[/b]");
       host.log("   frame size = " + std::to_string(h.frameBytes()) +

@@ -20,8 +20,8 @@ inline constexpr std::array<uint32_t, 19> ac3BitRates = {
 inline constexpr std::array<uint32_t, 4> eac3BlocksPerFrame = {1, 2, 3, 6};
 // Channel arrangement by acmod, ATSC A/52 Table 5.8.
 inline constexpr std::array<std::string_view, 8> ac3ChannelModes = {
-    "dual mono", "mono", "L + R", "L + R + C", "L + R + S", "L + R + C + S", "L + R + Ls + Rs",
-    "L + R + C + Ls + Rs"};
+    "dual mono", "mono",          "L + R",           "L + R + C",
+    "L + R + S", "L + R + C + S", "L + R + Ls + Rs", "L + R + C + Ls + Rs"};
 
 // The start of one AC-3 or E-AC-3 sync frame: the five bytes after the sync
 // word 0B 77. The two flavours share the analyzer, which tells them apart
@@ -31,7 +31,7 @@ inline constexpr std::array<std::string_view, 8> ac3ChannelModes = {
 //   byte 4    bsid, then AC-3: bsmod; E-AC-3: dialnorm
 //   byte 5    AC-3: acmod and the mix levels
 struct Ac3FrameHeader {
-  uint16_t frmsiz = 0;      // E-AC-3 frmsiz: frame size in 16-bit words, minus 1
+  uint16_t frmsiz = 0;  // E-AC-3 frmsiz: frame size in 16-bit words, minus 1
   uint8_t fscod = 0;
   uint8_t frmsizecod = 0;   // AC-3 only
   uint8_t numblkscod = 0;   // E-AC-3 only (3 for AC-3: six blocks)

@@ -27,6 +27,12 @@ constexpr std::array<uint32_t, 32> kBitRates = {
 // Full-band channels of the AMODE arrangements 0 to 15.
 constexpr std::array<int, 16> kChannelCounts = {1, 2, 2, 2, 2, 3, 3, 4, 4, 5, 6, 6, 6, 7, 8, 8};
 
+// A slipped entry would shift every later text.
+static_assert(dtsSamplingFrequencies[8] == "44,1" && dtsSamplingFrequencies[13] == "48");
+static_assert(dtsBitRates[22] == "1411,2" && dtsBitRates[31] == "Loss-less");
+static_assert(dtsChannelArrangements[9] == "C + L + R + Ls + Rs");
+static_assert(dtsResolutionTexts[6] == "[bl]24[/bl] bits");
+
 std::string_view revisionSuffix(unsigned vernum) {
   if (vernum < 7) return ", Future rev. (compatible)";
   if (vernum == 7) return ", Current";
@@ -35,25 +41,25 @@ std::string_view revisionSuffix(unsigned vernum) {
 
 DtsCoreHeader readCoreHeader(BitReader& r) {
   DtsCoreHeader h;
-  r.skip(1);                                         // FTYPE
-  h.shortCount = static_cast<uint8_t>(r.read(5));    // SHORT
-  h.crcPresent = r.readFlag();                       // CPF
-  h.nblks = static_cast<uint8_t>(r.read(7));         // NBLKS
-  h.fsize = static_cast<uint16_t>(r.read(14));       // FSIZE
-  h.amode = static_cast<uint8_t>(r.read(6));         // AMODE
-  h.sfreq = static_cast<uint8_t>(r.read(4));         // SFREQ
-  h.rate = static_cast<uint8_t>(r.read(5));          // RATE
-  r.skip(5);                                         // MIX, DYNF, TIMEF, AUXF, HDCD
-  h.extAudioId = static_cast<uint8_t>(r.read(3));    // EXT_AUDIO_ID
-  h.extAudio = r.readFlag();                         // EXT_AUDIO
-  r.skip(1);                                         // ASPF
-  h.lff = static_cast<uint8_t>(r.read(2));           // LFF
-  r.skip(1);                                         // HFLAG
+  r.skip(1);                                                     // FTYPE
+  h.shortCount = static_cast<uint8_t>(r.read(5));                // SHORT
+  h.crcPresent = r.readFlag();                                   // CPF
+  h.nblks = static_cast<uint8_t>(r.read(7));                     // NBLKS
+  h.fsize = static_cast<uint16_t>(r.read(14));                   // FSIZE
+  h.amode = static_cast<uint8_t>(r.read(6));                     // AMODE
+  h.sfreq = static_cast<uint8_t>(r.read(4));                     // SFREQ
+  h.rate = static_cast<uint8_t>(r.read(5));                      // RATE
+  r.skip(5);                                                     // MIX, DYNF, TIMEF, AUXF, HDCD
+  h.extAudioId = static_cast<uint8_t>(r.read(3));                // EXT_AUDIO_ID
+  h.extAudio = r.readFlag();                                     // EXT_AUDIO
+  r.skip(1);                                                     // ASPF
+  h.lff = static_cast<uint8_t>(r.read(2));                       // LFF
+  r.skip(1);                                                     // HFLAG
   if (h.crcPresent) h.hcrc = static_cast<uint16_t>(r.read(16));  // HCRC
-  r.skip(1);                                         // FILTS
-  h.vernum = static_cast<uint8_t>(r.read(4));        // VERNUM
-  r.skip(2);                                         // CHIST
-  h.pcmr = static_cast<uint8_t>(r.read(3));          // PCMR
+  r.skip(1);                                                     // FILTS
+  h.vernum = static_cast<uint8_t>(r.read(4));                    // VERNUM
+  r.skip(2);                                                     // CHIST
+  h.pcmr = static_cast<uint8_t>(r.read(3));                      // PCMR
   return h;
 }
 
@@ -130,6 +136,8 @@ void describeDts(const DtsAnalysis& analysis, Host& host) {
   for (const DtsEvent& event : analysis.events) std::visit(Describer{host}, event);
 }
 
-void analyzeDts(const Payload& payload, Host& host) { describeDts(parseDts(payload), host); }
+void analyzeDts(const Payload& payload, Host& host) {
+  describeDts(parseDts(payload), host);
+}
 
 }  // namespace vantrel

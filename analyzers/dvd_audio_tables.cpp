@@ -19,22 +19,33 @@ double dynamicRangeDb(unsigned code) {
 
 int wordLengthBits(unsigned code) {
   switch (code) {
-    case 0: return 16;
-    case 1: return 20;
-    case 2: return 24;
-    default: return 0;
+    case 0:
+      return 16;
+    case 1:
+      return 20;
+    case 2:
+      return 24;
+    default:
+      return 0;
   }
 }
 
 int samplingRateHz(unsigned code) {
   switch (code) {
-    case 0: return 48000;
-    case 1: return 96000;
-    case 2: return 192000;
-    case 8: return 44100;
-    case 9: return 88200;
-    case 10: return 176400;
-    default: return 0;
+    case 0:
+      return 48000;
+    case 1:
+      return 96000;
+    case 2:
+      return 192000;
+    case 8:
+      return 44100;
+    case 9:
+      return 88200;
+    case 10:
+      return 176400;
+    default:
+      return 0;
   }
 }
 

@@ -15,27 +15,27 @@ namespace vantrel {
 // (4 bits), in bits, and sampling frequency (4 bits), in kHz: the audio
 // coding tables of the same book.
 inline constexpr std::array<std::string_view, 32> channelAssignmentNames = {
-    "C (mono)",                      // 0
-    "L + R",                         // 1
-    "Lf + Rf + S",                   // 2
-    "Lf + Rf + Ls + Rs",             // 3
-    "Lf + Rf + LFE",                 // 4
-    "Lf + Rf + LFE + S",             // 5
-    "Lf + Rf + LFE + Ls + Rs",       // 6
-    "Lf + Rf + C",                   // 7
-    "Lf + Rf + C + S",               // 8
-    "Lf + Rf + C + Ls + Rs",         // 9
-    "Lf + Rf + C + LFE",             // 10
-    "Lf + Rf + C + LFE + S",         // 11
-    "Lf + Rf + C + LFE + Ls + Rs",   // 12
-    "Lf + Rf + C + S",               // 13
-    "Lf + Rf + C + Ls + Rs",         // 14
-    "Lf + Rf + C + LFE",             // 15
-    "Lf + Rf + C + LFE + S",         // 16
-    "Lf + Rf + C + LFE + Ls + Rs",   // 17
-    "Lf + Rf + Ls + Rs + LFE",       // 18
-    "Lf + Rf + Ls + Rs + C",         // 19
-    "Lf + Rf + Ls + Rs + C + LFE",   // 20
+    "C (mono)",                     // 0
+    "L + R",                        // 1
+    "Lf + Rf + S",                  // 2
+    "Lf + Rf + Ls + Rs",            // 3
+    "Lf + Rf + LFE",                // 4
+    "Lf + Rf + LFE + S",            // 5
+    "Lf + Rf + LFE + Ls + Rs",      // 6
+    "Lf + Rf + C",                  // 7
+    "Lf + Rf + C + S",              // 8
+    "Lf + Rf + C + Ls + Rs",        // 9
+    "Lf + Rf + C + LFE",            // 10
+    "Lf + Rf + C + LFE + S",        // 11
+    "Lf + Rf + C + LFE + Ls + Rs",  // 12
+    "Lf + Rf + C + S",              // 13
+    "Lf + Rf + C + Ls + Rs",        // 14
+    "Lf + Rf + C + LFE",            // 15
+    "Lf + Rf + C + LFE + S",        // 16
+    "Lf + Rf + C + LFE + Ls + Rs",  // 17
+    "Lf + Rf + Ls + Rs + LFE",      // 18
+    "Lf + Rf + Ls + Rs + C",        // 19
+    "Lf + Rf + Ls + Rs + C + LFE",  // 20
 };
 
 inline constexpr std::array<std::string_view, 16> wordLengthNames = {"16", "20", "24"};

@@ -15,6 +15,8 @@ namespace vantrel {
 
 namespace {
 
+static_assert(h264ChromaFormatNames[3] == "4:4:4" && h264VideoFormatNames[5] == "Unspecified");
+
 // Start code and NAL header of a sequence parameter set (nal_unit_type 7)
 // with nal_ref_idc 1 or 3.
 constexpr uint32_t kSpsStartCodeRef1 = 0x00000127;
@@ -60,17 +62,17 @@ void skipScalingList(BitReader& r, int size) {
 
 H264Vui readVui(BitReader& r) {
   H264Vui vui;
-  if (r.readFlag()) {                                       // aspect_ratio_info_present_flag
+  if (r.readFlag()) {                                      // aspect_ratio_info_present_flag
     vui.aspectRatioIdc = static_cast<uint8_t>(r.read(8));  // aspect_ratio_idc
-    if (*vui.aspectRatioIdc == 255) {                       // Extended_SAR
-      vui.sarWidth = static_cast<uint16_t>(r.read(16));     // sar_width
-      vui.sarHeight = static_cast<uint16_t>(r.read(16));    // sar_height
+    if (*vui.aspectRatioIdc == 255) {                      // Extended_SAR
+      vui.sarWidth = static_cast<uint16_t>(r.read(16));    // sar_width
+      vui.sarHeight = static_cast<uint16_t>(r.read(16));   // sar_height
     }
   }
   if (r.readFlag()) r.skip(1);  // overscan_info_present_flag, overscan_appropriate_flag
   if (r.readFlag()) {           // video_signal_type_present_flag
     vui.videoFormat = static_cast<uint8_t>(r.read(3));  // video_format
-    vui.fullRange = r.readFlag();                        // video_full_range_flag
+    vui.fullRange = r.readFlag();                       // video_full_range_flag
     if (r.readFlag()) r.skip(24);  // colour_description_present_flag: primaries, transfer, matrix
   }
   if (r.readFlag()) {  // chroma_loc_info_present_flag
@@ -79,8 +81,8 @@ H264Vui readVui(BitReader& r) {
   }
   if (r.readFlag()) {  // timing_info_present_flag
     H264Vui::Timing timing;
-    timing.numUnitsInTick = r.read(32);  // num_units_in_tick
-    timing.timeScale = r.read(32);       // time_scale
+    timing.numUnitsInTick = r.read(32);    // num_units_in_tick
+    timing.timeScale = r.read(32);         // time_scale
     timing.fixedFrameRate = r.readFlag();  // fixed_frame_rate_flag
     vui.timing = timing;
   }
@@ -90,14 +92,22 @@ H264Vui readVui(BitReader& r) {
 
 std::string_view profileLine(uint8_t profileIdc) {
   switch (profileIdc) {
-    case 66: return "   Profile = Baseline ";
-    case 77: return "   Profile = Main";
-    case 88: return "   Profile = Extended";
-    case 100: return "   Profile = High";
-    case 110: return "   Profile = High 10";
-    case 122: return "   Profile = High 4:2:2";
-    case 144: return "   Profile = High 4:4:4";
-    default: return "   Profile = Unknown";
+    case 66:
+      return "   Profile = Baseline ";
+    case 77:
+      return "   Profile = Main";
+    case 88:
+      return "   Profile = Extended";
+    case 100:
+      return "   Profile = High";
+    case 110:
+      return "   Profile = High 10";
+    case 122:
+      return "   Profile = High 4:2:2";
+    case 144:
+      return "   Profile = High 4:4:4";
+    default:
+      return "   Profile = Unknown";
   }
 }
 
@@ -105,15 +115,29 @@ std::string_view profileLine(uint8_t profileIdc) {
 
 bool h264HasChromaFields(uint8_t profileIdc) {
   switch (profileIdc) {
-    case 100: case 110: case 122: case 244: case 44: case 83: case 86:
-    case 118: case 128: case 138: case 139: case 134: case 135: case 144:
+    case 100:
+    case 110:
+    case 122:
+    case 244:
+    case 44:
+    case 83:
+    case 86:
+    case 118:
+    case 128:
+    case 138:
+    case 139:
+    case 134:
+    case 135:
+    case 144:
       return true;
     default:
       return false;
   }
 }
 
-int64_t H264Sps::width() const { return (int64_t{picWidthInMbsMinus1} + 1) * 16; }
+int64_t H264Sps::width() const {
+  return (int64_t{picWidthInMbsMinus1} + 1) * 16;
+}
 
 int64_t H264Sps::height() const {
   int64_t fieldFactor = frameMbsOnly ? 1 : 2;
@@ -139,18 +163,18 @@ H264Sps parseH264(const Payload& payload) {
   r.start(0);
 
   sps.profileIdc = static_cast<uint8_t>(r.read(8));  // profile_idc
-  r.skip(3);                                          // constraint_set0..2_flag
-  sps.constraintSet3 = r.readFlag();                  // constraint_set3_flag
-  r.skip(4);                                          // constraint_set4..5_flag, reserved_zero_2bits
+  r.skip(3);                                         // constraint_set0..2_flag
+  sps.constraintSet3 = r.readFlag();                 // constraint_set3_flag
+  r.skip(4);                                         // constraint_set4..5_flag, reserved_zero_2bits
   sps.levelIdc = static_cast<uint8_t>(r.read(8));    // level_idc
-  sps.spsId = r.readUe();                             // seq_parameter_set_id
+  sps.spsId = r.readUe();                            // seq_parameter_set_id
   if (h264HasChromaFields(sps.profileIdc)) {
     sps.chromaFieldsCoded = true;
     sps.chromaFormatIdc = r.readUe();  // chroma_format_idc
     if (sps.chromaFormatIdc == 3) sps.separateColourPlane = r.readFlag();
-    sps.bitDepthLumaMinus8 = r.readUe();    // bit_depth_luma_minus8
-    sps.bitDepthChromaMinus8 = r.readUe();  // bit_depth_chroma_minus8
-    r.skip(1);                              // qpprime_y_zero_transform_bypass_flag
+    sps.bitDepthLumaMinus8 = r.readUe();      // bit_depth_luma_minus8
+    sps.bitDepthChromaMinus8 = r.readUe();    // bit_depth_chroma_minus8
+    r.skip(1);                                // qpprime_y_zero_transform_bypass_flag
     sps.scalingMatrixPresent = r.readFlag();  // seq_scaling_matrix_present_flag
     if (sps.scalingMatrixPresent) {
       int lists = sps.chromaFormatIdc != 3 ? 8 : 12;
@@ -163,21 +187,21 @@ H264Sps parseH264(const Payload& payload) {
   if (sps.picOrderCntType == 0) {
     r.readUe();  // log2_max_pic_order_cnt_lsb_minus4
   } else if (sps.picOrderCntType == 1) {
-    r.skip(1);   // delta_pic_order_always_zero_flag
-    r.readSe();  // offset_for_non_ref_pic
-    r.readSe();  // offset_for_top_to_bottom_field
+    r.skip(1);                    // delta_pic_order_always_zero_flag
+    r.readSe();                   // offset_for_non_ref_pic
+    r.readSe();                   // offset_for_top_to_bottom_field
     uint32_t cycle = r.readUe();  // num_ref_frames_in_pic_order_cnt_cycle
     for (uint32_t i = 0; i < std::min(cycle, kMaxRefFramesInPocCycle) && !r.exhausted(); ++i)
       r.readSe();  // offset_for_ref_frame
   }
-  sps.maxNumRefFrames = r.readUe();  // max_num_ref_frames
-  r.skip(1);                         // gaps_in_frame_num_value_allowed_flag
+  sps.maxNumRefFrames = r.readUe();            // max_num_ref_frames
+  r.skip(1);                                   // gaps_in_frame_num_value_allowed_flag
   sps.picWidthInMbsMinus1 = r.readUe();        // pic_width_in_mbs_minus1
   sps.picHeightInMapUnitsMinus1 = r.readUe();  // pic_height_in_map_units_minus1
   sps.frameMbsOnly = r.readFlag();             // frame_mbs_only_flag
   if (!sps.frameMbsOnly) sps.mbAdaptiveFrameField = r.readFlag();  // mb_adaptive_frame_field_flag
-  r.skip(1);                                   // direct_8x8_inference_flag
-  if (r.readFlag()) {                          // frame_cropping_flag
+  r.skip(1);                                                       // direct_8x8_inference_flag
+  if (r.readFlag()) {                                              // frame_cropping_flag
     H264Sps::Crop crop;
     crop.left = r.readUe();    // frame_crop_left_offset
     crop.right = r.readUe();   // frame_crop_right_offset
@@ -198,8 +222,8 @@ void describeH264(const H264Sps& sps, Host& host) {
              std::to_string(sps.levelIdc % 10));
   if (sps.chromaFieldsCoded)
     host.log("   Chroma format = [bl]" +
-             std::string(nameOf(h264ChromaFormatNames, sps.chromaFormatIdc)) + "[/bl]  (l, c) = " +
-             std::to_string(int64_t{sps.bitDepthLumaMinus8} + 8) + ", " +
+             std::string(nameOf(h264ChromaFormatNames, sps.chromaFormatIdc)) +
+             "[/bl]  (l, c) = " + std::to_string(int64_t{sps.bitDepthLumaMinus8} + 8) + ", " +
              std::to_string(int64_t{sps.bitDepthChromaMinus8} + 8) + " bit");
   host.log("   Size = [bl]" + std::to_string(sps.width()) + "[/bl]x[bl]" +
            std::to_string(sps.height()) + "[/bl]");

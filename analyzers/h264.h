@@ -11,8 +11,8 @@
 namespace vantrel {
 
 // Chroma format by chroma_format_idc (ITU-T H.264 Table 6-1).
-inline constexpr std::array<std::string_view, 4> h264ChromaFormatNames = {
-    "monochrome", "4:2:0", "4:2:2", "4:4:4"};
+inline constexpr std::array<std::string_view, 4> h264ChromaFormatNames = {"monochrome", "4:2:0",
+                                                                          "4:2:2", "4:4:4"};
 // Video format by video_format (ITU-T H.264 Table E-2).
 inline constexpr std::array<std::string_view, 8> h264VideoFormatNames = {
     "Component", "PAL", "NTSC", "SECAM", "MAC", "Unspecified", "", ""};
@@ -39,31 +39,31 @@ struct H264Vui {
 
 // The sequence parameter set (ITU-T H.264 7.3.2.1.1), as far as it is read.
 struct H264Sps {
-  uint8_t profileIdc = 0;            // profile_idc
-  bool constraintSet3 = false;       // constraint_set3_flag
-  uint8_t levelIdc = 0;              // level_idc
-  uint32_t spsId = 0;                // seq_parameter_set_id
+  uint8_t profileIdc = 0;       // profile_idc
+  bool constraintSet3 = false;  // constraint_set3_flag
+  uint8_t levelIdc = 0;         // level_idc
+  uint32_t spsId = 0;           // seq_parameter_set_id
   // The chroma fields are only coded for the high profiles; otherwise the
   // stream is 4:2:0 with 8-bit samples.
   bool chromaFieldsCoded = false;
-  uint32_t chromaFormatIdc = 1;      // chroma_format_idc
-  bool separateColourPlane = false;  // separate_colour_plane_flag
-  uint32_t bitDepthLumaMinus8 = 0;   // bit_depth_luma_minus8
-  uint32_t bitDepthChromaMinus8 = 0; // bit_depth_chroma_minus8
-  bool scalingMatrixPresent = false; // seq_scaling_matrix_present_flag
-  uint32_t log2MaxFrameNumMinus4 = 0;  // log2_max_frame_num_minus4
-  uint32_t picOrderCntType = 0;        // pic_order_cnt_type
-  uint32_t maxNumRefFrames = 0;        // max_num_ref_frames
-  uint32_t picWidthInMbsMinus1 = 0;    // pic_width_in_mbs_minus1
+  uint32_t chromaFormatIdc = 1;            // chroma_format_idc
+  bool separateColourPlane = false;        // separate_colour_plane_flag
+  uint32_t bitDepthLumaMinus8 = 0;         // bit_depth_luma_minus8
+  uint32_t bitDepthChromaMinus8 = 0;       // bit_depth_chroma_minus8
+  bool scalingMatrixPresent = false;       // seq_scaling_matrix_present_flag
+  uint32_t log2MaxFrameNumMinus4 = 0;      // log2_max_frame_num_minus4
+  uint32_t picOrderCntType = 0;            // pic_order_cnt_type
+  uint32_t maxNumRefFrames = 0;            // max_num_ref_frames
+  uint32_t picWidthInMbsMinus1 = 0;        // pic_width_in_mbs_minus1
   uint32_t picHeightInMapUnitsMinus1 = 0;  // pic_height_in_map_units_minus1
-  bool frameMbsOnly = true;          // frame_mbs_only_flag
-  bool mbAdaptiveFrameField = false; // mb_adaptive_frame_field_flag
+  bool frameMbsOnly = true;                // frame_mbs_only_flag
+  bool mbAdaptiveFrameField = false;       // mb_adaptive_frame_field_flag
   // frame_crop_left/right/top/bottom_offset, when frame_cropping_flag is set
   struct Crop {
     uint32_t left = 0, right = 0, top = 0, bottom = 0;
   };
   std::optional<Crop> crop;
-  std::optional<H264Vui> vui;        // when vui_parameters_present_flag is set
+  std::optional<H264Vui> vui;  // when vui_parameters_present_flag is set
 
   int64_t width() const;   // coded width (horizontal cropping is not applied)
   int64_t height() const;  // frame height less the vertical cropping

@@ -8,8 +8,12 @@
 
 namespace vantrel {
 
-int LpcmHeader::bitsPerSample() const { return wordLengthBits(quantizationCode); }
-int LpcmHeader::sampleRateHz() const { return samplingRateHz(samplingCode); }
+int LpcmHeader::bitsPerSample() const {
+  return wordLengthBits(quantizationCode);
+}
+int LpcmHeader::sampleRateHz() const {
+  return samplingRateHz(samplingCode);
+}
 
 LpcmHeader parseLpcm(const std::array<uint8_t, 7>& bytes, const Payload& payload) {
   LpcmHeader header;

@@ -8,6 +8,8 @@ namespace vantrel {
 
 namespace {
 
+static_assert(sixChannelNames[4] == "Highs (Lvh/Rvh)" && eightChannelNames[12] == "LFE2");
+
 constexpr uint32_t kTrueHdSync = 0xF8726FBA;
 constexpr uint32_t kMlpSync = 0xF8726FBB;
 constexpr int kBytesAfterSync = 6;
@@ -66,7 +68,9 @@ void logDynamicRange(const std::optional<MlpDynamicRange>& range, Host& host) {
            formatFloat(dynamicRangeDb(range->second)) + " dB");
 }
 
-std::string bl(std::string_view text) { return "[bl]" + std::string(text) + "[/bl]"; }
+std::string bl(std::string_view text) {
+  return "[bl]" + std::string(text) + "[/bl]";
+}
 
 void describeOne(const TrueHdMajorSync& h, Host& host) {
   host.log("   [b]TrueHD[/b] stream (up to 8 channels)");
@@ -95,14 +99,15 @@ void describeOne(const MlpMajorSync& h, Host& host) {
   if (h.bytesTaken >= 2)
     host.log("   Sampling frequency = " + bl(nameOf(samplingRateNames, h.samplingCode)) + " kHz");
   if (h.bytesTaken >= 4)
-    host.log("   Channel arrangement = " +
-             bl(nameOf(channelAssignmentNames, h.channelAssignment)));
+    host.log("   Channel arrangement = " + bl(nameOf(channelAssignmentNames, h.channelAssignment)));
   logDynamicRange(h.dynamicRange, host);
 }
 
 }  // namespace
 
-int TrueHdMajorSync::sampleRateHz() const { return samplingRateHz(samplingCode); }
+int TrueHdMajorSync::sampleRateHz() const {
+  return samplingRateHz(samplingCode);
+}
 
 int TrueHdMajorSync::channelCount() const {
   // Channels of each group of eightChannelNames: pairs and single speakers.
@@ -113,9 +118,15 @@ int TrueHdMajorSync::channelCount() const {
   return count;
 }
 
-int MlpMajorSync::bitsPerSample() const { return wordLengthBits(quantizationCode); }
-int MlpMajorSync::sampleRateHz() const { return samplingRateHz(samplingCode); }
-int MlpMajorSync::channelCount() const { return channelAssignmentChannels(channelAssignment); }
+int MlpMajorSync::bitsPerSample() const {
+  return wordLengthBits(quantizationCode);
+}
+int MlpMajorSync::sampleRateHz() const {
+  return samplingRateHz(samplingCode);
+}
+int MlpMajorSync::channelCount() const {
+  return channelAssignmentChannels(channelAssignment);
+}
 
 MlpAnalysis parseMlp(const Payload& payload) {
   MlpAnalysis analysis;
@@ -158,6 +169,8 @@ void describeMlp(const MlpAnalysis& analysis, Host& host) {
     std::visit([&host](const auto& h) { describeOne(h, host); }, header);
 }
 
-void analyzeMlp(const Payload& payload, Host& host) { describeMlp(parseMlp(payload), host); }
+void analyzeMlp(const Payload& payload, Host& host) {
+  describeMlp(parseMlp(payload), host);
+}
 
 }  // namespace vantrel

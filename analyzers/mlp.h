@@ -16,18 +16,23 @@ namespace vantrel {
 // Names of the TrueHD presentation fields (Dolby TrueHD major sync
 // format_info): the 2-bit channel modifier and the bits of the 6- and
 // 8-channel presentation assignments, lowest bit first.
-inline constexpr std::array<std::string_view, 4> channelModifierNames = {
-    "Stereo", "Lt/Rt", "Lbin/Rbin", "Mono"};
+inline constexpr std::array<std::string_view, 4> channelModifierNames = {"Stereo", "Lt/Rt",
+                                                                         "Lbin/Rbin", "Mono"};
 inline constexpr std::array<std::string_view, 5> sixChannelNames = {
     "Main (Left,Right)", "Centre", "LFE", "Surrounds (Ls/Rs)", "Highs (Lvh/Rvh)"};
-inline constexpr std::array<std::string_view, 13> eightChannelNames = {
-    "Main (Left,Right)",     "Centre",
-    "LFE",                   "Surrounds (Ls/Rs)",
-    "Front Highs (Lvh/Rvh)", "Inner fronts (Lc/Rc)",
-    "Rears (Lrs/Rrs)",       "Centre surround (Cs)",
-    "Top (Ts)",              "Surround Directs (Lsd/Rsd)",
-    "Front Wide (Lw/Rw)",    "Centre Front High (Cvh)",
-    "LFE2"};
+inline constexpr std::array<std::string_view, 13> eightChannelNames = {"Main (Left,Right)",
+                                                                       "Centre",
+                                                                       "LFE",
+                                                                       "Surrounds (Ls/Rs)",
+                                                                       "Front Highs (Lvh/Rvh)",
+                                                                       "Inner fronts (Lc/Rc)",
+                                                                       "Rears (Lrs/Rrs)",
+                                                                       "Centre surround (Cs)",
+                                                                       "Top (Ts)",
+                                                                       "Surround Directs (Lsd/Rsd)",
+                                                                       "Front Wide (Lw/Rw)",
+                                                                       "Centre Front High (Cvh)",
+                                                                       "LFE2"};
 
 // The two bytes after the format fields. The analyzer reads them as a
 // dynamic range pair; the first set to 0x80 means that there is none.
@@ -40,12 +45,12 @@ struct MlpDynamicRange {
 // as the payload holds.
 struct TrueHdMajorSync {
   int bytesTaken = 0;
-  uint8_t samplingCode = 0;       // audio_sampling_frequency (byte 1, high nibble)
-  uint8_t modifier2 = 0;          // 2ch_presentation_channel_modifier
-  uint8_t modifier6 = 0;          // 6ch_presentation_channel_modifier
-  uint8_t assignment6 = 0;        // 6ch_presentation_channel_assignment (5 bits)
-  uint8_t modifier8 = 0;          // 8ch_presentation_channel_modifier
-  uint16_t assignment8 = 0;       // 8ch_presentation_channel_assignment (13 bits)
+  uint8_t samplingCode = 0;  // audio_sampling_frequency (byte 1, high nibble)
+  uint8_t modifier2 = 0;     // 2ch_presentation_channel_modifier
+  uint8_t modifier6 = 0;     // 6ch_presentation_channel_modifier
+  uint8_t assignment6 = 0;   // 6ch_presentation_channel_assignment (5 bits)
+  uint8_t modifier8 = 0;     // 8ch_presentation_channel_modifier
+  uint16_t assignment8 = 0;  // 8ch_presentation_channel_assignment (13 bits)
   uint8_t byte5 = 0;
   std::optional<MlpDynamicRange> dynamicRange;
 

@@ -9,6 +9,11 @@ namespace vantrel {
 
 namespace {
 
+static_assert(mpeg2FrameRateLines[8] == "   Frame rate = [bl]60[/bl] fps");
+static_assert(mpeg2FrameRateLines[9] == "   Frame rate = reserved");
+static_assert(mpeg2AspectRatioLines[4] == "   Aspect ratio = [bl]2.21:1[/bl]");
+static_assert(mpeg2FrameRates[7] == 60000.0 / 1001.0 && mpeg2FrameRates[9] == 1.0);
+
 constexpr uint32_t kPictureStartCode = 0x00000100;
 constexpr uint32_t kSequenceHeaderCode = 0x000001B3;
 constexpr uint32_t kExtensionStartCode = 0x000001B5;
@@ -95,8 +100,7 @@ Mpeg2VideoAnalysis parseMpeg2Video(const Payload& payload) {
         a.size = size;
       } else if (seqCountdown == 3) {
         // aspect_ratio_information (4), frame_rate_code (4)
-        mpeg2::AspectAndFrameRate codes{static_cast<uint8_t>(b >> 4),
-                                        static_cast<uint8_t>(b & 15)};
+        mpeg2::AspectAndFrameRate codes{static_cast<uint8_t>(b >> 4), static_cast<uint8_t>(b & 15)};
         a.events.emplace_back(codes);
         a.aspectAndFrameRate = codes;
       } else if (seqCountdown == 0) {

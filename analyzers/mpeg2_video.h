@@ -14,36 +14,44 @@ namespace vantrel {
 
 // Log lines by aspect_ratio_information (ISO/IEC 13818-2 Table 6-3).
 inline constexpr std::array<std::string_view, 16> mpeg2AspectRatioLines = {
-    "   Aspect ratio = forbidden",
-    "   Aspect ratio = [bl]1:1[/bl] (square samples)",
-    "   Aspect ratio = [bl]4:3[/bl]",
-    "   Aspect ratio = [bl]16:9[/bl]",
-    "   Aspect ratio = [bl]2.21:1[/bl]",
-    "   Aspect ratio = reserved", "   Aspect ratio = reserved", "   Aspect ratio = reserved",
-    "   Aspect ratio = reserved", "   Aspect ratio = reserved", "   Aspect ratio = reserved",
-    "   Aspect ratio = reserved", "   Aspect ratio = reserved", "   Aspect ratio = reserved",
-    "   Aspect ratio = reserved", "   Aspect ratio = reserved"};
+    "   Aspect ratio = forbidden",       "   Aspect ratio = [bl]1:1[/bl] (square samples)",
+    "   Aspect ratio = [bl]4:3[/bl]",    "   Aspect ratio = [bl]16:9[/bl]",
+    "   Aspect ratio = [bl]2.21:1[/bl]", "   Aspect ratio = reserved",
+    "   Aspect ratio = reserved",        "   Aspect ratio = reserved",
+    "   Aspect ratio = reserved",        "   Aspect ratio = reserved",
+    "   Aspect ratio = reserved",        "   Aspect ratio = reserved",
+    "   Aspect ratio = reserved",        "   Aspect ratio = reserved",
+    "   Aspect ratio = reserved",        "   Aspect ratio = reserved"};
 
 // Log lines by frame_rate_code (ISO/IEC 13818-2 Table 6-4).
 inline constexpr std::array<std::string_view, 16> mpeg2FrameRateLines = {
-    "   Frame rate = forbidden",
-    "   Frame rate = [bl]23.976[/bl] fps",
-    "   Frame rate = [bl]24[/bl] fps",
-    "   Frame rate = [bl]25[/bl] fps",
-    "   Frame rate = [bl]29.97[/bl] fps",
-    "   Frame rate = [bl]30[/bl] fps",
-    "   Frame rate = [bl]50[/bl] fps",
-    "   Frame rate = [bl]59.94[/bl] fps",
-    "   Frame rate = [bl]60[/bl] fps",
-    "   Frame rate = reserved", "   Frame rate = reserved", "   Frame rate = reserved",
-    "   Frame rate = reserved", "   Frame rate = reserved", "   Frame rate = reserved",
-    "   Frame rate = reserved"};
+    "   Frame rate = forbidden",          "   Frame rate = [bl]23.976[/bl] fps",
+    "   Frame rate = [bl]24[/bl] fps",    "   Frame rate = [bl]25[/bl] fps",
+    "   Frame rate = [bl]29.97[/bl] fps", "   Frame rate = [bl]30[/bl] fps",
+    "   Frame rate = [bl]50[/bl] fps",    "   Frame rate = [bl]59.94[/bl] fps",
+    "   Frame rate = [bl]60[/bl] fps",    "   Frame rate = reserved",
+    "   Frame rate = reserved",           "   Frame rate = reserved",
+    "   Frame rate = reserved",           "   Frame rate = reserved",
+    "   Frame rate = reserved",           "   Frame rate = reserved"};
 
 // The rate stored for the frame report by frame_rate_code; forbidden and
 // reserved codes store 1 so that the report never divides by zero.
-inline constexpr std::array<double, 16> mpeg2FrameRates = {
-    1.0, 24000.0 / 1001.0, 24.0, 25.0, 30000.0 / 1001.0, 30.0, 50.0, 60000.0 / 1001.0, 60.0,
-    1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0};
+inline constexpr std::array<double, 16> mpeg2FrameRates = {1.0,
+                                                           24000.0 / 1001.0,
+                                                           24.0,
+                                                           25.0,
+                                                           30000.0 / 1001.0,
+                                                           30.0,
+                                                           50.0,
+                                                           60000.0 / 1001.0,
+                                                           60.0,
+                                                           1.0,
+                                                           1.0,
+                                                           1.0,
+                                                           1.0,
+                                                           1.0,
+                                                           1.0,
+                                                           1.0};
 
 // What the walk over the payload meets, in order. Each becomes one or two
 // log lines.

@@ -14,13 +14,16 @@ namespace {
 constexpr uint32_t kSequenceHeaderStartCode = 0x0000010F;
 
 // FRAMERATENR codes 1 to 7 (index 0 unused).
-constexpr std::array<uint32_t, 8> kNumerators = {0, 24000, 25000, 30000, 50000, 60000, 48000, 72000};
+constexpr std::array<uint32_t, 8> kNumerators = {0,     24000, 25000, 30000,
+                                                 50000, 60000, 48000, 72000};
 // FRAMERATEDR codes 1 and 2 (index 0 unused).
 constexpr std::array<uint32_t, 3> kDenominators = {0, 1000, 1001};
 
 static_assert(aspectRatioNames[15] == "[bl]3:2[/bl]\"");
 
-std::string bl(uint32_t value) { return "[bl]" + std::to_string(value) + "[/bl]"; }
+std::string bl(uint32_t value) {
+  return "[bl]" + std::to_string(value) + "[/bl]";
+}
 
 }  // namespace
 
@@ -67,9 +70,9 @@ Vc1SequenceHeader parseVc1(const Payload& payload) {
   h.maxCodedHeight = static_cast<uint16_t>(r.read(12));  // MAX_CODED_HEIGHT
   h.pulldown = r.readFlag();                             // PULLDOWN
   h.interlace = r.readFlag();                            // INTERLACE
-  r.skip(3);  // TFCNTRFLAG, FINTERPFLAG, RESERVED
-  h.psf = r.readFlag();               // PSF
-  h.displayExtension = r.readFlag();  // DISPLAY_EXT
+  r.skip(3);                                             // TFCNTRFLAG, FINTERPFLAG, RESERVED
+  h.psf = r.readFlag();                                  // PSF
+  h.displayExtension = r.readFlag();                     // DISPLAY_EXT
   if (!h.displayExtension) return h;
   h.displayWidth = static_cast<uint16_t>(r.read(14));   // DISP_HORIZ_SIZE
   h.displayHeight = static_cast<uint16_t>(r.read(14));  // DISP_VERT_SIZE

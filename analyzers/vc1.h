@@ -34,29 +34,29 @@ inline constexpr std::array<std::string_view, 16> aspectRatioNames = {
 
 // Frame rate fields of the display extension (SMPTE 421M 6.1.14).
 struct Vc1FrameRateFields {
-  bool explicitRate = false;  // FRAMERATEIND
-  uint16_t exponent = 0;      // FRAMERATEEXP: rate = (FRAMERATEEXP + 1) / 32
-  uint8_t numeratorCode = 0;  // FRAMERATENR: 1-7 = 24, 25, 30, 50, 60, 48, 72 (x 1000)
+  bool explicitRate = false;    // FRAMERATEIND
+  uint16_t exponent = 0;        // FRAMERATEEXP: rate = (FRAMERATEEXP + 1) / 32
+  uint8_t numeratorCode = 0;    // FRAMERATENR: 1-7 = 24, 25, 30, 50, 60, 48, 72 (x 1000)
   uint8_t denominatorCode = 0;  // FRAMERATEDR: 1 = 1000, 2 = 1001
 };
 
 // The Advanced-profile sequence header (SMPTE 421M 6.1), up to the colour
 // format fields.
 struct Vc1SequenceHeader {
-  uint8_t profile = 0;          // PROFILE (3 = Advanced)
-  uint8_t level = 0;            // LEVEL
-  uint8_t colordiffFormat = 0;  // COLORDIFF_FORMAT (1 = 4:2:0)
-  uint16_t maxCodedWidth = 0;   // MAX_CODED_WIDTH: width / 2 - 1
-  uint16_t maxCodedHeight = 0;  // MAX_CODED_HEIGHT: height / 2 - 1
-  bool pulldown = false;        // PULLDOWN
-  bool interlace = false;       // INTERLACE
-  bool psf = false;             // PSF: progressive segmented frames
-  bool displayExtension = false;  // DISPLAY_EXT
-  uint16_t displayWidth = 0;    // DISP_HORIZ_SIZE: width - 1
-  uint16_t displayHeight = 0;   // DISP_VERT_SIZE: height - 1
-  std::optional<uint8_t> aspectRatio;  // ASPECT_RATIO, when ASPECT_RATIO_FLAG is set
-  uint8_t aspectWidth = 0;      // ASPECT_HORIZ_SIZE (ASPECT_RATIO 15)
-  uint8_t aspectHeight = 0;     // ASPECT_VERT_SIZE
+  uint8_t profile = 0;                          // PROFILE (3 = Advanced)
+  uint8_t level = 0;                            // LEVEL
+  uint8_t colordiffFormat = 0;                  // COLORDIFF_FORMAT (1 = 4:2:0)
+  uint16_t maxCodedWidth = 0;                   // MAX_CODED_WIDTH: width / 2 - 1
+  uint16_t maxCodedHeight = 0;                  // MAX_CODED_HEIGHT: height / 2 - 1
+  bool pulldown = false;                        // PULLDOWN
+  bool interlace = false;                       // INTERLACE
+  bool psf = false;                             // PSF: progressive segmented frames
+  bool displayExtension = false;                // DISPLAY_EXT
+  uint16_t displayWidth = 0;                    // DISP_HORIZ_SIZE: width - 1
+  uint16_t displayHeight = 0;                   // DISP_VERT_SIZE: height - 1
+  std::optional<uint8_t> aspectRatio;           // ASPECT_RATIO, when ASPECT_RATIO_FLAG is set
+  uint8_t aspectWidth = 0;                      // ASPECT_HORIZ_SIZE (ASPECT_RATIO 15)
+  uint8_t aspectHeight = 0;                     // ASPECT_VERT_SIZE
   std::optional<Vc1FrameRateFields> frameRate;  // when FRAMERATE_FLAG is set
 
   uint32_t codedWidth() const { return 2u * maxCodedWidth + 2; }

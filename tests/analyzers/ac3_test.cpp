@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "analyzers/analyzers.h"
 #include "analyzer_test_support.h"
+#include "analyzers/analyzers.h"
 #include "bit_writer.h"
 #include "common/recording_host.h"
 
@@ -19,8 +19,8 @@ using testing::payloadOver;
 std::vector<uint8_t> ac3Frame(unsigned fscod, unsigned frmsizecod, unsigned bsid, unsigned bsmod,
                               unsigned acmod, bool lfeon = false) {
   BitWriter w;
-  w.put(16, 0x0B77).put(16, 0x1234);          // syncword, crc1
-  w.put(2, fscod).put(6, frmsizecod);         // fscod, frmsizecod
+  w.put(16, 0x0B77).put(16, 0x1234);           // syncword, crc1
+  w.put(2, fscod).put(6, frmsizecod);          // fscod, frmsizecod
   w.put(5, bsid).put(3, bsmod).put(3, acmod);  // bsid, bsmod, acmod
   if ((acmod & 1) && acmod != 1) w.put(2, 1);  // cmixlev
   if (acmod & 4) w.put(2, 1);                  // surmixlev
@@ -142,7 +142,8 @@ TEST(Eac3, BitRateFollowsTheSampleRate) {
   EXPECT_EQ(analysis.frames[0].sampleRate, 44100u);
   // fscod 3 (half rates through fscod2) gives no sampling frequency: no
   // division, the frame is reported and the search re-arms.
-  auto lines = linesFor(concat({eac3Frame(0x2FF, 3, 3, 2, false), eac3Frame(0x17F, 0, 3, 2, false)}));
+  auto lines =
+      linesFor(concat({eac3Frame(0x2FF, 3, 3, 2, false), eac3Frame(0x17F, 0, 3, 2, false)}));
   ASSERT_EQ(lines.size(), 12u);
   EXPECT_EQ(lines[2], "   Sampling frequency = [bl]0[/bl] kHz");
   EXPECT_EQ(lines[9], "   Transmission bitrate = [bl]192[/bl] kbit/s");

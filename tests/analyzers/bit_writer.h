@@ -41,9 +41,7 @@ class BitWriter {
     putBit(1);
     return align();
   }
-  const std::vector<uint8_t>& data() {
-    return data_;
-  }
+  const std::vector<uint8_t>& data() { return data_; }
   size_t bitCount() const { return bitCount_; }
 
  private:

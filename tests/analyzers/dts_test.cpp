@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "analyzers/analyzers.h"
 #include "analyzer_test_support.h"
+#include "analyzers/analyzers.h"
 #include "bit_writer.h"
 #include "common/recording_host.h"
 
@@ -24,7 +24,7 @@ struct CoreFields {
   unsigned vernum = 7, pcmr = 6;
 };
 
-// A core frame header (ETSI TS 102 114 5.4.1) followed by `tail` bytes of
+// A core frame header (ETSI TS 102 114 5.4) followed by `tail` bytes of
 // filler.
 std::vector<uint8_t> coreFrame(const CoreFields& f, size_t tail = 32) {
   BitWriter w;
@@ -46,18 +46,17 @@ std::vector<std::string> linesFor(const std::vector<uint8_t>& bytes) {
 }
 
 TEST(Dts, CoreHeaderLines) {
-  EXPECT_EQ(linesFor(coreFrame({})),
-            (std::vector<std::string>{
-                "   PCM core samples = 32",
-                "   PCM sample blocks = 16",
-                "   Primary frame byte size = 2012",
-                "   Channel arrangement = [bl]C + L + R + Ls + Rs[/bl]",
-                "   Sampling frequency = [bl]48[/bl] kHz",
-                "   Transmission bitrate = [bl]1536[/bl] kbit/s",
-                "   LFE channel = [bl]present[/bl] (IF:128)",
-                "   Encoder software rev. = 7, Current",
-                "   Source PCM resolution = [bl]24[/bl] bits",
-            }));
+  EXPECT_EQ(linesFor(coreFrame({})), (std::vector<std::string>{
+                                         "   PCM core samples = 32",
+                                         "   PCM sample blocks = 16",
+                                         "   Primary frame byte size = 2012",
+                                         "   Channel arrangement = [bl]C + L + R + Ls + Rs[/bl]",
+                                         "   Sampling frequency = [bl]48[/bl] kHz",
+                                         "   Transmission bitrate = [bl]1536[/bl] kbit/s",
+                                         "   LFE channel = [bl]present[/bl] (IF:128)",
+                                         "   Encoder software rev. = 7, Current",
+                                         "   Source PCM resolution = [bl]24[/bl] bits",
+                                     }));
   auto parsed = parseDts(payloadOver(coreFrame({})));
   ASSERT_EQ(parsed.events.size(), 1u);
   const auto& core = std::get<DtsCoreHeader>(parsed.events[0]);

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "analyzer_test_support.h"
 #include "analyzers/ac3.h"
 #include "analyzers/analyzers.h"
 #include "analyzers/dts.h"
@@ -15,7 +16,6 @@
 #include "analyzers/mlp.h"
 #include "analyzers/mpeg2_video.h"
 #include "analyzers/vc1.h"
-#include "analyzer_test_support.h"
 #include "common/recording_host.h"
 #include "common/text_format.h"
 #include "tests/support/temp_dir.h"
@@ -62,9 +62,8 @@ class FfprobeOracle : public ::testing::Test {
   // ffprobe's view of the file's stream of the given type.
   nlohmann::json probe(const std::string& name, const std::string& type) {
     std::string output;
-    testing::runCommand("ffprobe -v error -print_format json -show_streams \"" + dir_.file(name) +
-                            "\"",
-                        &output);
+    testing::runCommand(
+        "ffprobe -v error -print_format json -show_streams \"" + dir_.file(name) + "\"", &output);
     auto all = nlohmann::json::parse(output, nullptr, false);
     if (all.is_object() && all.contains("streams"))
       for (const auto& stream : all["streams"])
@@ -97,8 +96,9 @@ struct Ac3Case {
 };
 
 TEST_F(FfprobeOracle, Ac3AndEac3) {
-  for (const Ac3Case& c : {Ac3Case{"ac3", 48000, true, "448k"}, Ac3Case{"ac3", 44100, false, "192k"},
-                           Ac3Case{"eac3", 48000, true, "384k"}, Ac3Case{"eac3", 44100, false, "192k"}}) {
+  for (const Ac3Case& c :
+       {Ac3Case{"ac3", 48000, true, "448k"}, Ac3Case{"ac3", 44100, false, "192k"},
+        Ac3Case{"eac3", 48000, true, "384k"}, Ac3Case{"eac3", 44100, false, "192k"}}) {
     SCOPED_TRACE(std::string(c.codec) + " " + std::to_string(c.rate));
     std::string name = std::string(c.codec) + std::to_string(c.rate) + "." + c.codec;
     auto bytes = encode(name, (c.sixChannels ? sixChannels(c.rate) : stereo(c.rate)) + " -c:a " +
@@ -114,10 +114,12 @@ TEST_F(FfprobeOracle, Ac3AndEac3) {
 
     RecordingHost host;
     analyzeAc3(payloadOver(bytes), 3, host);
-    EXPECT_TRUE(hasLine(host, "   Sampling frequency = [bl]" + formatFloat(c.rate / 1000.0) + "[/bl] kHz"))
+    EXPECT_TRUE(
+        hasLine(host, "   Sampling frequency = [bl]" + formatFloat(c.rate / 1000.0) + "[/bl] kHz"))
         << host.text();
     EXPECT_TRUE(hasLine(host, "   Transmission bitrate = [bl]" +
-                                  std::to_string(integer(stream, "bit_rate") / 1000) + "[/bl] kbit/s"))
+                                  std::to_string(integer(stream, "bit_rate") / 1000) +
+                                  "[/bl] kbit/s"))
         << host.text();
     std::string arrangement = c.sixChannels ? "L + R + C + Ls + Rs" : "L + R";
     EXPECT_NE(host.text().find("   Channel arrangement = [bl]" + arrangement + "[/bl], bsid = "),
@@ -138,8 +140,8 @@ TEST_F(FfprobeOracle, Dts) {
                         Case{44100, false, "768k", "44,1", "L + R (stereo)"}}) {
     SCOPED_TRACE(c.rate);
     std::string name = "dts" + std::to_string(c.rate) + ".dts";
-    auto bytes = encode(name, (c.six ? sixChannels(c.rate) : stereo(c.rate)) +
-                                  " -c:a dca -b:a " + c.bitRate + " -f dts");
+    auto bytes = encode(name, (c.six ? sixChannels(c.rate) : stereo(c.rate)) + " -c:a dca -b:a " +
+                                  c.bitRate + " -f dts");
     auto stream = probe(name, "audio");
     auto analysis = parseDts(payloadOver(bytes));
     ASSERT_FALSE(analysis.events.empty());
@@ -153,10 +155,12 @@ TEST_F(FfprobeOracle, Dts) {
     analyzeDts(payloadOver(bytes), host);
     EXPECT_TRUE(hasLine(host, std::string("   Sampling frequency = [bl]") + c.kHz + "[/bl] kHz"))
         << host.text();
-    EXPECT_TRUE(hasLine(host, std::string("   Channel arrangement = [bl]") + c.arrangement + "[/bl]"))
+    EXPECT_TRUE(
+        hasLine(host, std::string("   Channel arrangement = [bl]") + c.arrangement + "[/bl]"))
         << host.text();
     EXPECT_TRUE(hasLine(host, "   Transmission bitrate = [bl]" +
-                                  std::to_string(integer(stream, "bit_rate") / 1000) + "[/bl] kbit/s"));
+                                  std::to_string(integer(stream, "bit_rate") / 1000) +
+                                  "[/bl] kbit/s"));
   }
 }
 
@@ -168,8 +172,8 @@ TEST_F(FfprobeOracle, TrueHdAndMlp) {
       std::string codec = trueHd ? "truehd" : "mlp";
       // ffprobe recognises raw TrueHD by the extension only.
       std::string name = codec + std::to_string(rate) + (trueHd ? ".thd" : ".mlp");
-      auto bytes = encode(name, (six ? sixChannels(rate) : stereo(rate)) + " -c:a " + codec +
-                                    " -f " + codec);
+      auto bytes = encode(
+          name, (six ? sixChannels(rate) : stereo(rate)) + " -c:a " + codec + " -f " + codec);
       auto stream = probe(name, "audio");
       auto analysis = parseMlp(payloadOver(bytes));
       ASSERT_FALSE(analysis.headers.empty());
@@ -187,12 +191,13 @@ TEST_F(FfprobeOracle, TrueHdAndMlp) {
       }
       RecordingHost host;
       analyzeMlp(payloadOver(bytes), host);
-      EXPECT_TRUE(hasLine(host, "   Sampling frequency = [bl]" + formatFloat(rate / 1000.0) +
-                                    "[/bl] kHz"))
+      EXPECT_TRUE(
+          hasLine(host, "   Sampling frequency = [bl]" + formatFloat(rate / 1000.0) + "[/bl] kHz"))
           << host.text();
       if (trueHd && six) {
-        EXPECT_TRUE(hasLine(host, "      channel arrangement = [bl]Main (Left,Right), Centre, LFE, "
-                                  "Surrounds (Ls/Rs)[/bl]"))
+        EXPECT_TRUE(hasLine(host,
+                            "      channel arrangement = [bl]Main (Left,Right), Centre, LFE, "
+                            "Surrounds (Ls/Rs)[/bl]"))
             << host.text();
       }
       if (!trueHd && six) {
@@ -217,7 +222,8 @@ TEST_F(FfprobeOracle, LpcmInADvdProgramStream) {
     // bytes, header length, header data, then the seven LPCM header bytes.
     size_t at = 0;
     for (; at + 9 < bytes.size(); ++at)
-      if (bytes[at] == 0 && bytes[at + 1] == 0 && bytes[at + 2] == 1 && bytes[at + 3] == 0xBD) break;
+      if (bytes[at] == 0 && bytes[at + 1] == 0 && bytes[at + 2] == 1 && bytes[at + 3] == 0xBD)
+        break;
     ASSERT_LT(at + 9, bytes.size());
     size_t header = at + 9 + bytes[at + 8];
     ASSERT_LT(header + 7, bytes.size());
@@ -251,10 +257,10 @@ TEST_F(FfprobeOracle, Mpeg2Video) {
                         Case{"1920x1080", "30000/1001", "4:3", 2, 20000000}}) {
     SCOPED_TRACE(c.size);
     std::string name = std::string("video") + c.aspect[0] + ".m2v";
-    auto bytes = encode(name, testPicture(c.size, c.rate) + " -c:v mpeg2video -b:v " +
-                                  std::to_string(c.maxRate / 2) + " -maxrate " +
-                                  std::to_string(c.maxRate) + " -bufsize 1835008 -aspect " +
-                                  c.aspect + " -f mpeg2video");
+    auto bytes =
+        encode(name, testPicture(c.size, c.rate) + " -c:v mpeg2video -b:v " +
+                         std::to_string(c.maxRate / 2) + " -maxrate " + std::to_string(c.maxRate) +
+                         " -bufsize 1835008 -aspect " + c.aspect + " -f mpeg2video");
     auto stream = probe(name, "video");
     auto analysis = parseMpeg2Video(payloadOver(bytes));
     ASSERT_TRUE(analysis.size && analysis.aspectAndFrameRate && analysis.bitRate);
@@ -270,11 +276,12 @@ TEST_F(FfprobeOracle, Mpeg2Video) {
     auto stored = analyzeMpeg2Video(payloadOver(bytes), 0x1234, host);
     EXPECT_EQ(stored, analysis.frameRate());
     EXPECT_TRUE(hasLine(host, "   size = [bl]" + std::to_string(integer(stream, "width")) +
-                                  "[/bl]x[bl]" + std::to_string(integer(stream, "height")) + "[/bl]"))
+                                  "[/bl]x[bl]" + std::to_string(integer(stream, "height")) +
+                                  "[/bl]"))
         << host.text();
     EXPECT_TRUE(hasLine(host, std::string("   Aspect ratio = [bl]") + c.aspect + "[/bl]"));
-    EXPECT_TRUE(hasLine(host, "  Sequence header bitrate = [bl]" + std::to_string(c.maxRate / 1000) +
-                                  "[/bl] kbps"));
+    EXPECT_TRUE(hasLine(host, "  Sequence header bitrate = [bl]" +
+                                  std::to_string(c.maxRate / 1000) + "[/bl] kbps"));
   }
 }
 
@@ -312,9 +319,10 @@ TEST_F(FfprobeOracle, H264) {
     EXPECT_EQ(sps.levelIdc, integer(stream, "level"));
     EXPECT_EQ(sps.interlaced(), stream.value("field_order", "") != "progressive");
     ASSERT_TRUE(sps.vui && sps.vui->aspectRatioIdc && sps.vui->timing);
-    std::string sar = *sps.vui->aspectRatioIdc == 255
-                          ? std::to_string(sps.vui->sarWidth) + ":" + std::to_string(sps.vui->sarHeight)
-                          : ratioOf(aspectRatioNames[*sps.vui->aspectRatioIdc & 15]);
+    std::string sar =
+        *sps.vui->aspectRatioIdc == 255
+            ? std::to_string(sps.vui->sarWidth) + ":" + std::to_string(sps.vui->sarHeight)
+            : ratioOf(aspectRatioNames[*sps.vui->aspectRatioIdc & 15]);
     EXPECT_EQ(sar, stream.value("sample_aspect_ratio", ""));
     // x264 counts time in fields: two ticks per frame.
     double tickRate = double(sps.vui->timing->timeScale) / sps.vui->timing->numUnitsInTick;
@@ -326,12 +334,14 @@ TEST_F(FfprobeOracle, H264) {
     ASSERT_GE(host.lines.size(), 4u);
     EXPECT_EQ(host.lines[0], "   Profile = " + stream.value("profile", ""));
     int level = integer(stream, "level");
-    EXPECT_EQ(host.lines[1], "   Level = " + std::to_string(level / 10) + "." + std::to_string(level % 10));
+    EXPECT_EQ(host.lines[1],
+              "   Level = " + std::to_string(level / 10) + "." + std::to_string(level % 10));
     EXPECT_TRUE(hasLine(host, "   Size = [bl]" + std::to_string(integer(stream, "width")) +
-                                  "[/bl]x[bl]" + std::to_string(integer(stream, "height")) + "[/bl]"))
+                                  "[/bl]x[bl]" + std::to_string(integer(stream, "height")) +
+                                  "[/bl]"))
         << host.text();
-    EXPECT_TRUE(hasLine(host, "   Frame rate = " + formatFloat(std::round(tickRate * 1000) / 1000) +
-                                  " fps"))
+    EXPECT_TRUE(hasLine(
+        host, "   Frame rate = " + formatFloat(std::round(tickRate * 1000) / 1000) + " fps"))
         << host.text();
   }
 }

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "analyzers/analyzers.h"
 #include "analyzer_test_support.h"
+#include "analyzers/analyzers.h"
 #include "bit_writer.h"
 #include "common/recording_host.h"
 
@@ -27,7 +27,7 @@ struct SpsFields {
   std::vector<ScalingList> scalingLists;  // non-empty: seq_scaling_matrix_present_flag
   bool scalingMatrix = false;
   unsigned pocType = 0;
-  std::vector<int32_t> pocCycle;  // pic_order_cnt_type 1
+  std::vector<int32_t> pocCycle;        // pic_order_cnt_type 1
   uint32_t pocCycleCount = UINT32_MAX;  // overrides the count when set
   unsigned widthMbsMinus1 = 119, heightMapUnitsMinus1 = 67;
   bool frameMbsOnly = true;
@@ -101,7 +101,9 @@ std::vector<uint8_t> sps(const SpsFields& f, uint8_t nalHeader = 0x67) {
 
 // An access unit delimiter in front, a picture parameter set behind.
 std::vector<uint8_t> accessUnit(const std::vector<uint8_t>& spsUnit) {
-  return concat({{0x00, 0x00, 0x00, 0x01, 0x09, 0x10}, spsUnit, {0x00, 0x00, 0x00, 0x01, 0x68, 0xEB, 0xE3, 0xCB, 0x22, 0xC0}});
+  return concat({{0x00, 0x00, 0x00, 0x01, 0x09, 0x10},
+                 spsUnit,
+                 {0x00, 0x00, 0x00, 0x01, 0x68, 0xEB, 0xE3, 0xCB, 0x22, 0xC0}});
 }
 
 std::vector<std::string> linesFor(const SpsFields& f) {

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "analyzers/analyzers.h"
 #include "analyzer_test_support.h"
+#include "analyzers/analyzers.h"
 #include "common/recording_host.h"
 #include "common/text_format.h"
 
@@ -57,7 +57,8 @@ TEST(Lpcm, SixChannelsAreNotFoldedToTwo) {
   EXPECT_EQ(header.channelCount, 6);
   EXPECT_EQ(header.bitsPerSample(), 16);
   EXPECT_EQ(header.sampleRateHz(), 48000);
-  EXPECT_EQ(linesFor({0xA0, 1, 0, 4, 0, 0x05, 0x80})[6], "   Number of audio channels = [bl]6[/bl]");
+  EXPECT_EQ(linesFor({0xA0, 1, 0, 4, 0, 0x05, 0x80})[6],
+            "   Number of audio channels = [bl]6[/bl]");
 }
 
 TEST(Lpcm, EmptyPayloadStopsBeforeTheDynamicRangeByte) {

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "analyzers/analyzers.h"
 #include "analyzer_test_support.h"
+#include "analyzers/analyzers.h"
 #include "common/recording_host.h"
 
 namespace vantrel {
@@ -24,7 +24,8 @@ std::vector<std::string> linesFor(const std::vector<uint8_t>& bytes) {
 TEST(TrueHd, MajorSyncPresentations) {
   // format_info: 0000 xxxx | 00 00 0111 | 1 00 00000 | 0000 1111
   //   48 kHz; modifiers 0, 0, 0; 6ch assignment 01111; 8ch assignment 0x000F
-  auto lines = linesFor(concat({{0x11, 0x22}, kTrueHdSync, {0x00, 0x07, 0x80, 0x0F, 0x80, 0x00, 0x99}}));
+  auto lines =
+      linesFor(concat({{0x11, 0x22}, kTrueHdSync, {0x00, 0x07, 0x80, 0x0F, 0x80, 0x00, 0x99}}));
   EXPECT_EQ(lines, (std::vector<std::string>{
                        "   [b]TrueHD[/b] stream (up to 8 channels)",
                        "   Sampling frequency = [bl]48[/bl] kHz",
@@ -65,7 +66,8 @@ TEST(Mlp, MajorSyncFormat) {
                        "   Sampling frequency = [bl]44.1[/bl] kHz",
                        "   Channel arrangement = [bl]Lf + Rf + Ls + Rs + C + LFE[/bl]",
                    }));
-  auto parsed = parseMlp(payloadOver(concat({kMlpSync, {0x22, 0x88, 0x00, 0x14, 0x80, 0x12, 0x00}})));
+  auto parsed =
+      parseMlp(payloadOver(concat({kMlpSync, {0x22, 0x88, 0x00, 0x14, 0x80, 0x12, 0x00}})));
   ASSERT_EQ(parsed.headers.size(), 1u);
   const auto& mlp = std::get<MlpMajorSync>(parsed.headers[0]);
   EXPECT_EQ(mlp.bitsPerSample(), 24);
@@ -75,7 +77,8 @@ TEST(Mlp, MajorSyncFormat) {
 TEST(Mlp, EverySyncIsReportedAndTheLastByteIsNeverTaken) {
   // Two MLP headers; the second is cut by the payload's end after byte 2,
   // whose value (the last payload byte) is not taken.
-  auto bytes = concat({kMlpSync, {0x00, 0x00, 0x00, 0x01, 0x21, 0x05, 0xEE}, kMlpSync, {0x10, 0x90}});
+  auto bytes =
+      concat({kMlpSync, {0x00, 0x00, 0x00, 0x01, 0x21, 0x05, 0xEE}, kMlpSync, {0x10, 0x90}});
   auto lines = linesFor(bytes);
   ASSERT_EQ(lines.size(), 7u);
   EXPECT_EQ(lines[3], "   Channel arrangement = [bl]L + R[/bl]");
@@ -86,7 +89,8 @@ TEST(Mlp, EverySyncIsReportedAndTheLastByteIsNeverTaken) {
 }
 
 TEST(Mlp, ASyncInsideAHeaderStartsItAfresh) {
-  auto bytes = concat({kMlpSync, {0x00, 0x00}, kMlpSync, {0x10, 0x90, 0x00, 0x00, 0x80, 0x00, 0x00}});
+  auto bytes =
+      concat({kMlpSync, {0x00, 0x00}, kMlpSync, {0x10, 0x90, 0x00, 0x00, 0x80, 0x00, 0x00}});
   auto parsed = parseMlp(payloadOver(bytes));
   ASSERT_EQ(parsed.headers.size(), 2u);
   // 00 00 F8 72 6F were taken as bytes 1-5 before the sync word completed.
@@ -98,12 +102,6 @@ TEST(Mlp, ASyncInsideAHeaderStartsItAfresh) {
 TEST(Mlp, NoSyncNoLines) {
   EXPECT_TRUE(linesFor({0xF8, 0x72, 0x6F, 0xBC, 0, 0, 0, 0, 0, 0, 0}).empty());
   EXPECT_TRUE(linesFor({}).empty());
-}
-
-TEST(Mlp, ChannelListJoinsSetBitsLowestFirst) {
-  EXPECT_EQ(channelList(sixChannelNames, 0), "");
-  EXPECT_EQ(channelList(sixChannelNames, 0b10000), "Highs (Lvh/Rvh)");
-  EXPECT_EQ(channelList(eightChannelNames, 0x1001), "Main (Left,Right), LFE2");
 }
 
 }  // namespace

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "analyzers/analyzers.h"
 #include "analyzer_test_support.h"
+#include "analyzers/analyzers.h"
 #include "bit_writer.h"
 #include "common/recording_host.h"
 
@@ -20,7 +20,10 @@ std::vector<uint8_t> sequenceHeader(unsigned width, unsigned height, unsigned as
   BitWriter w;
   w.bytes({0x00, 0x00, 0x01, 0xB3});
   w.put(12, width).put(12, height).put(4, aspect).put(4, frameRate);
-  w.put(18, bitRateValue).flag(true).put(10, 112).flag(false);  // marker, vbv_buffer_size, constrained
+  w.put(18, bitRateValue)
+      .flag(true)
+      .put(10, 112)
+      .flag(false);           // marker, vbv_buffer_size, constrained
   w.flag(false).flag(false);  // load_intra_quantiser_matrix, load_non_intra_quantiser_matrix
   return w.data();
 }
@@ -29,7 +32,10 @@ std::vector<uint8_t> sequenceHeader(unsigned width, unsigned height, unsigned as
 std::vector<uint8_t> sequenceExtension(bool progressive) {
   BitWriter w;
   w.bytes({0x00, 0x00, 0x01, 0xB5});
-  w.put(4, 1).put(8, 0x48).flag(progressive).put(2, 1);  // id, profile_and_level, progressive, 4:2:0
+  w.put(4, 1)
+      .put(8, 0x48)
+      .flag(progressive)
+      .put(2, 1);  // id, profile_and_level, progressive, 4:2:0
   w.put(2, 0).put(2, 0).put(12, 0).flag(true).put(8, 0).flag(false).put(2, 0).put(5, 0);
   return w.data();
 }
@@ -46,7 +52,8 @@ std::vector<uint8_t> picture(unsigned type, bool withExtension = true) {
   if (withExtension) {
     BitWriter e;
     e.bytes({0x00, 0x00, 0x01, 0xB5});
-    e.put(4, 8).put(16, 0x1111).put(2, 0).put(2, 3).put(6, 0).flag(true);  // f_codes, ..., picture_structure
+    e.put(4, 8).put(16, 0x1111).put(2, 0).put(2, 3).put(6, 0).flag(true);  // f_codes, ...,
+                                                                           // picture_structure
     e.put(8, 0x80).align();
     out = concat({out, e.data()});
   }
@@ -68,7 +75,8 @@ Result analyze(const std::vector<uint8_t>& bytes, uint32_t pts = 0x0000ABCD) {
 }
 
 TEST(Mpeg2Video, SequenceHeaderExtensionAndOnePicture) {
-  Result r = analyze(concat({sequenceHeader(720, 576, 3, 3, 24500), sequenceExtension(false), picture(1)}));
+  Result r = analyze(
+      concat({sequenceHeader(720, 576, 3, 3, 24500), sequenceExtension(false), picture(1)}));
   EXPECT_EQ(r.lines, (std::vector<std::string>{
                          "   Sequence Header found",
                          "   size = [bl]720[/bl]x[bl]576[/bl]",
