@@ -156,5 +156,36 @@ TEST_F(AnalyzersInTheEngine, DetailedScanOfAMuxedTitle) {
   EXPECT_EQ(foundLines, plain.lines);
 }
 
+TEST(RealDvdVideo, MenuVobsAnalyzedLikeFfprobeSeesThem) {
+  // DVD menus authored by third-party software: MPEG-2 video whose first
+  // packet carries the sequence header.
+  std::string folder = testing::realSamplesDir();
+  if (folder.empty()) GTEST_SKIP() << "no real sample files beside the checkout";
+  for (const char* name : {"DVD_Sample_01_VIDEO_TS.VOB", "DVD_Sample_02_VTS_01_0.VOB"}) {
+    SCOPED_TRACE(name);
+    std::string path = folder + "/vob/" + name;
+    RecordingHost host;
+    Session session(host);
+    session.options.fastCheck = false;
+    session.options.fileKind = fileKindOf(path);
+    session.state.InputStream = InputFile::open(path);
+    demux(session, ScanMode);
+    session.state.InputStream.reset();
+    EXPECT_TRUE(contains(host.lines, "   Sequence Header found")) << host.text();
+    EXPECT_TRUE(contains(host.lines, "   size = [bl]720[/bl]x[bl]576[/bl]"));
+    EXPECT_TRUE(contains(host.lines, "   Aspect ratio = [bl]4:3[/bl]"));
+    EXPECT_TRUE(contains(host.lines, "   Frame rate = [bl]25[/bl] fps"));
+    EXPECT_EQ(session.state.VideoFrameRate[0], 25.0);
+    if (!testing::haveTool("ffprobe")) continue;
+    std::string output;
+    testing::runCommand(
+        "ffprobe -v error -select_streams v:0 -show_entries "
+        "stream=width,height,display_aspect_ratio,r_frame_rate -of csv=p=0 \"" +
+            path + "\"",
+        &output);
+    EXPECT_EQ(output.substr(0, 16), "720,576,4:3,25/1");
+  }
+}
+
 }  // namespace
 }  // namespace vantrel
