@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <map>
 
+#include "common/recording_host.h"
+#include "engine/demux.h"
 #include "tests/rebuild/rebuild_bench.h"
 
 namespace vantrel::testing {
@@ -75,6 +77,41 @@ TEST_F(RebuildEngine, KeepsTheTickedStreamsNumberedFromZeroInBoxOrder) {
       EXPECT_TRUE(changed.empty()) << "pack " << pack.scr;
     }
   }
+}
+
+TEST_F(RebuildEngine, TheEngineFindsExactlyTheKeptStreamsInTheRebuiltTitle) {
+  Title title;
+  title.nav();
+  for (int i = 0; i < 30; ++i)  // past the first 256 KiB, where the system header is read
+    title.vc1(0x55).vc1(0x56).audio(0x88).audio(0x89).audio(0x8A).subpicture(0x20).subpicture(0x21).subpicture(0x22);
+  bench.scanned(source(), {0x55, 0x56, 0x88, 0x89, 0x8A, 0x20, 0x21, 0x22}, 0x12345, 0xABCDEF);
+  bench.ws.boxes.video[0].ticked = false;
+  bench.ws.boxes.audio[1].ticked = false;
+  bench.ws.boxes.subpicture[0].ticked = false;
+  Bytes out = run(title);
+
+  RecordingHost host;
+  Session again(host);
+  again.options.details = false;
+  again.options.fastCheck = false;
+  again.state.InputStream = InputFile::open(bench.dir.write("again.EVO", out));
+  demux(again, ScanMode);
+
+  std::array<int32_t, kAudioSlots> audio;
+  audio.fill(-1);
+  audio[0] = 0x88;
+  audio[1] = 0x89;
+  std::array<int32_t, kSubpictureSlots> subpictures;
+  subpictures.fill(-1);
+  subpictures[0] = 0x20;
+  subpictures[1] = 0x21;
+  EXPECT_THAT(again.state.VideoStreamId, ElementsAre(0x55, -1));
+  EXPECT_EQ(again.state.AudioStreamId, audio);
+  EXPECT_EQ(again.state.SubpictureStreamId, subpictures);
+  EXPECT_THAT(host.text(), HasSubstr("VOB number 1 contains [b]1[/b] video , [b]2[/b] audio and "
+                                     "[b]2[/b] subpicture streams.\n"
+                                     "PTM of first video frame = [re]00012345[/re]\n"
+                                     "PTM of last video frame = 00ABCDEF\n"));
 }
 
 TEST_F(RebuildEngine, ALoneSecondVideoBecomesTheFirst) {
