@@ -2,12 +2,12 @@
 
 #include <exception>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "common/file_io.h"
 #include "common/path_rules.h"
+#include "drivers/operations.h"
 #include "drivers/title_chain.h"
 #include "rebuild/rebuild_engine.h"
 
@@ -18,19 +18,9 @@ namespace {
 constexpr int64_t kMiB = 1'048'576;
 constexpr const char* kRebuiltSuffix = ".rebuilt.EVO";
 
-// Rebuild matches packs against identifiers that a Read EVO of this very
-// source catalogued; after Read XPL the catalogue holds only marks.
 bool catalogueDescribesSource(const Workspace& ws) {
   return ws.catalogueOrigin == CatalogueOrigin::ReadEvo &&
          ws.catalogueSource == ws.paths.eEVOfile;
-}
-
-std::optional<std::string> refusalOf(const Workspace& ws, const RebuildPlan& plan) {
-  if (!catalogueDescribesSource(ws))
-    return "[re]Rebuild needs the streams of this source: run Read EVO first.[/re]";
-  if (plan.keptVideo() + plan.keptAudio() + plan.keptSubpictures() == 0)
-    return "[re]Rebuild needs at least one ticked stream that Read EVO found.[/re]";
-  return std::nullopt;
 }
 
 void logDone(Host& host) {
@@ -38,6 +28,47 @@ void logDone(Host& host) {
   host.log("");
   host.slog("Ready", 0);
   host.slog("", 1);
+}
+
+// Runs Read EVO over the source without its automatic follow-ups, then keeps
+// the user's choice: a box that was unticked stays unticked (when none was
+// ticked, every stream found is kept). False when the scan did not finish.
+bool scanSource(Workspace& ws) {
+  const Selection chosen = ws.boxes.selection();
+  const bool anyChosen = chosen.any();
+  struct Restore {
+    DriverOptions& options;
+    DriverOptions saved;
+    ~Restore() {
+      options.autoDemux = saved.autoDemux;
+      options.autoRebuild = saved.autoRebuild;
+      options.autoClear = saved.autoClear;
+    }
+  } restore{ws.options, ws.options};
+  ws.options.autoDemux = ws.options.autoRebuild = ws.options.autoClear = false;
+
+  ws.host.log("Rebuild reads the streams of the source first.");
+  try {
+    bReadEVOClick(ws, nullptr);
+  } catch (const std::exception& error) {
+    ws.logError(error.what());
+    logDone(ws.host);
+    return false;
+  }
+  if (ws.session.state.CancelRequested || !catalogueDescribesSource(ws)) {
+    ws.logError("Rebuild stopped: the streams of the source were not read to the end.");
+    logDone(ws.host);
+    return false;
+  }
+  if (anyChosen) {
+    for (int i = 0; i < kVideoSlots; ++i) ws.boxes.video[size_t(i)].ticked &= chosen.video[size_t(i)];
+    for (int i = 0; i < kAudioSlots; ++i) ws.boxes.audio[size_t(i)].ticked &= chosen.audio[size_t(i)];
+    for (int i = 0; i < kSubpictureSlots; ++i)
+      ws.boxes.subpicture[size_t(i)].ticked &= chosen.subpicture[size_t(i)];
+    cbVideoClick(ws.boxes, ws.buttons, ws.paths.eEVOfile);
+    ws.notifyControls();
+  }
+  return true;
 }
 
 // Names and creates the output, then rebuilds every file of the chain into
@@ -58,6 +89,7 @@ void rebuildTitle(Workspace& ws, const RebuildPlan& plan, Renumbering& numbers,
   // the files that were checked against it.
   const std::vector<std::string> chain = titleChain(source, follow);
   if (isFileOfChain(output, chain)) {
+    ++ws.errorsLogged;
     host.log(outputOverSourceLine(output));
     return;
   }
@@ -85,10 +117,13 @@ void bRebuildClick(Workspace& ws) {
   ProcessingState& state = ws.session.state;
   Host& host = ws.host;
 
+  // Packs are matched against identifiers that a Read EVO of this very
+  // source catalogued; after Read XPL the catalogue holds only marks.
+  if (!catalogueDescribesSource(ws) && !scanSource(ws)) return;
   const RebuildPlan plan = planFromWorkspace(ws);
-  if (auto refusal = refusalOf(ws, plan)) {
+  if (plan.keptVideo() + plan.keptAudio() + plan.keptSubpictures() == 0) {
     // Nothing was started: the window stays as it was.
-    host.log(*refusal);
+    ws.logError("Rebuild needs at least one ticked stream that Read EVO found.");
     logDone(host);
     return;
   }
@@ -108,7 +143,7 @@ void bRebuildClick(Workspace& ws) {
   try {
     rebuildTitle(ws, plan, numbers, out);
   } catch (const std::exception& error) {
-    host.log("[re]" + std::string(error.what()) + "[/re]");
+    ws.logError(error.what());
   }
   // Whatever ended the run, close what is open and give the window back.
   state.InputStream.reset();
@@ -116,7 +151,7 @@ void bRebuildClick(Workspace& ws) {
     try {
       out->close();
     } catch (const FileError& error) {
-      host.log("[re]" + std::string(error.what()) + "[/re]");
+      ws.logError(error.what());
     }
     out.reset();
   }

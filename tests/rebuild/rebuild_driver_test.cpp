@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include "drivers/operations.h"
+#include "drivers/stream_selection.h"
 #include "drivers/title_chain.h"
 #include "tests/rebuild/rebuild_bench.h"
 
@@ -103,31 +104,65 @@ TEST_F(RebuildDriver, AnOutputThatIsASourceFileIsRefused) {
   expectWindowBack();
 }
 
-TEST_F(RebuildDriver, OnlyACatalogueFromAReadEvoOfThisSourceIsUsed) {
-  auto expectRefused = [&](const char* what) {
-    bench.host.lines.clear();
-    bench.ws.buttons.rebuild = true;
-    bench.ws.buttons.demux = true;
-    bRebuildClick(bench.ws);
-    ASSERT_EQ(bench.host.lines.size(), 3u) << what;
-    EXPECT_THAT(bench.host.lines[0], StartsWith("[re]Rebuild needs")) << what;
-    EXPECT_FALSE(fileExists(bench.dir.file("FEATURE_1_MERGED.rebuilt.EVO"))) << what;
-    expectWindowBack();
-  };
-  // Read XPL marks the playlist's tracks with 1 instead of identifiers.
-  bench.ws.catalogueOrigin = CatalogueOrigin::ReadXpl;
+TEST_F(RebuildDriver, WithoutAReadEvoOfThisSourceTheSourceIsReadFirst) {
+  // After Read XPL the catalogue holds marks and the boxes the playlist's
+  // tracks, of which the user unticked audio 1 and subpicture 0.
+  Resetcbs(bench.ws.boxes, bench.ws.buttons, firstPath);
   bench.ws.session.state.AudioStreamId.fill(1);
-  expectRefused("after Read XPL");
+  bench.ws.catalogueOrigin = CatalogueOrigin::ReadXpl;
+  for (StreamBox* box : {&bench.ws.boxes.video[0], &bench.ws.boxes.audio[0], &bench.ws.boxes.audio[2],
+                         &bench.ws.boxes.subpicture[1]})
+    box->ticked = true;
+  bench.ws.options.autoDemux = true;  // not started by this scan
 
-  bench.scanned(firstPath, kStreams);
+  bRebuildClick(bench.ws);
+  const std::string output = bench.dir.file("FEATURE_1_MERGED.rebuilt.EVO");
+  EXPECT_EQ(summary(readFileBytes(output)), "89 N E0 88 89 20 N E0 88 89 20");
+  EXPECT_THAT(bench.host.text(), HasSubstr("Reading...\n"));
+  EXPECT_THAT(bench.host.text(), HasSubstr("Done.\n\nCreating " + output + "\n"));
+  EXPECT_THAT(bench.host.text(), Not(HasSubstr("Demuxing")));
+  EXPECT_TRUE(bench.ws.options.autoDemux);
+  EXPECT_EQ(bench.ws.catalogueOrigin, CatalogueOrigin::ReadEvo);
+  expectWindowBack();
+
+  // With no scan and nothing ticked every stream found is kept.
+  bench.ws.catalogueOrigin = CatalogueOrigin::None;
+  Resetcbs(bench.ws.boxes, bench.ws.buttons, firstPath);
+  bRebuildClick(bench.ws);
+  EXPECT_EQ(summary(readFileBytes(output)), "8A N E0 88 89 8A 20 21 N E0 88 89 8A 20 21");
+}
+
+TEST_F(RebuildDriver, AutoRebuildFollowsReadEvoWithoutASecondScan) {
+  bench.ws.catalogueOrigin = CatalogueOrigin::None;
+  bench.ws.options.autoRebuild = true;
+  bReadEVOClick(bench.ws, bRebuildClick);
+  EXPECT_EQ(summary(readFileBytes(bench.dir.file("FEATURE_1_MERGED.rebuilt.EVO"))),
+            "8A N E0 88 89 8A 20 21 N E0 88 89 8A 20 21");
+  EXPECT_THAT(bench.host.text(), Not(HasSubstr("Rebuild reads the streams")));
+  expectWindowBack();
+}
+
+TEST_F(RebuildDriver, NothingIsWrittenWhenTheSourceCannotBeReadOrNothingIsTicked) {
+  const std::string output = bench.dir.file("FEATURE_1_MERGED.rebuilt.EVO");
   bench.ws.catalogueSource = bench.dir.file("HVDVD_TS/OTHER_1.EVO");
-  expectRefused("after a Read EVO of another source");
+  ASSERT_EQ(::unlink(firstPath.c_str()), 0);
+  bRebuildClick(bench.ws);
+  EXPECT_THAT(bench.host.text(), HasSubstr("[re]Cannot open file \"" + firstPath + "\"."));
+  EXPECT_FALSE(fileExists(output));
+  EXPECT_EQ(bench.ws.errorsLogged, 1);
+  EXPECT_EQ(bench.host.lines.back(), "");
 
+  bench.dir.write("HVDVD_TS/FEATURE_1.EVO", first.bytes());
   bench.scanned(firstPath, kStreams);
   for (auto& box : bench.ws.boxes.audio) box.ticked = false;
   for (auto& box : bench.ws.boxes.video) box.ticked = false;
   for (auto& box : bench.ws.boxes.subpicture) box.ticked = false;
-  expectRefused("with nothing ticked");
+  bench.host.lines.clear();
+  bRebuildClick(bench.ws);
+  EXPECT_THAT(bench.host.lines,
+              ElementsAre("[re]Rebuild needs at least one ticked stream that Read EVO found.[/re]",
+                          "Done.", ""));
+  EXPECT_FALSE(fileExists(output));
 }
 
 TEST_F(RebuildDriver, FileErrorsAreLoggedInRedAndTheWindowComesBack) {
@@ -137,13 +172,15 @@ TEST_F(RebuildDriver, FileErrorsAreLoggedInRedAndTheWindowComesBack) {
   EXPECT_THAT(bench.host.text(), Not(HasSubstr("Opening file")));
   expectWindowBack();
 
+  // A source that goes missing after its Read EVO: the output stays, empty.
   bench.host.lines.clear();
   bench.ws.options.workdir = bench.dir.path();
   ASSERT_EQ(::unlink(firstPath.c_str()), 0);
   bRebuildClick(bench.ws);
   EXPECT_THAT(bench.host.text(), HasSubstr("[re]Cannot open file \"" + firstPath + "\"."));
-  EXPECT_TRUE(readFileBytes(bench.dir.file("FEATURE_1_MERGED.rebuilt.EVO")).empty());
   EXPECT_TRUE(fileExists(bench.dir.file("FEATURE_1_MERGED.rebuilt.EVO")));
+  EXPECT_TRUE(readFileBytes(bench.dir.file("FEATURE_1_MERGED.rebuilt.EVO")).empty());
+  EXPECT_EQ(bench.ws.errorsLogged, 2);
   expectWindowBack();
 }
 
