@@ -7,7 +7,7 @@
 #include "drivers/operations.h"
 #include "drivers/stream_selection.h"
 #include "drivers/title_chain.h"
-#include "tests/rebuild/rebuild_bench.h"
+#include "tests/rebuild/rebuild_harness.h"
 
 namespace vantrel::testing {
 namespace {
@@ -44,7 +44,7 @@ class RebuildDriver : public ::testing::Test {
     EXPECT_EQ(bench.host.lines.back(), "");
   }
 
-  RebuildBench bench;
+  RebuildHarness bench;
   Title first;
   Title second;
   std::string firstPath;

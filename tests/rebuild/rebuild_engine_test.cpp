@@ -8,7 +8,7 @@
 
 #include "common/recording_host.h"
 #include "engine/demux.h"
-#include "tests/rebuild/rebuild_bench.h"
+#include "tests/rebuild/rebuild_harness.h"
 
 namespace vantrel::testing {
 namespace {
@@ -35,7 +35,7 @@ class RebuildEngine : public ::testing::Test {
 
   std::string source() const { return bench.dir.file("src.EVO"); }
 
-  RebuildBench bench;
+  RebuildHarness bench;
   Renumbering numbers;
 };
 

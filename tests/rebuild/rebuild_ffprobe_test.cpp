@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "rebuild/rebuild_driver.h"
-#include "tests/rebuild/rebuild_bench.h"
+#include "tests/rebuild/rebuild_harness.h"
 
 namespace vantrel::testing {
 namespace {
@@ -50,7 +50,7 @@ std::set<std::string> probeStreams(const std::string& path) {
 
 TEST(RebuildWithFfprobe, TheRebuiltTitleHoldsTheKeptStreamsWithTheirCodecs) {
   if (!haveTool("ffmpeg") || !haveTool("ffprobe")) GTEST_SKIP() << "ffmpeg or ffprobe is missing";
-  RebuildBench bench;
+  RebuildHarness bench;
   const std::string dir = bench.dir.path();
   const std::string lavfi = "ffmpeg -v error -y -f lavfi -i ";
   ASSERT_EQ(runCommand(lavfi + "testsrc=size=320x240:rate=25 -t 1 -c:v mpeg2video -f mpeg2video '" +

@@ -1,4 +1,4 @@
-#include "tests/rebuild/rebuild_bench.h"
+#include "tests/rebuild/rebuild_harness.h"
 
 #include "common/text_format.h"
 #include "drivers/source_paths.h"
@@ -174,9 +174,9 @@ std::vector<uint64_t> scrs(const Bytes& file) {
   return out;
 }
 
-RebuildBench::RebuildBench() { ws.options.workdir = dir.path(); }
+RebuildHarness::RebuildHarness() { ws.options.workdir = dir.path(); }
 
-void RebuildBench::scanned(const std::string& source, const std::vector<uint8_t>& ids,
+void RebuildHarness::scanned(const std::string& source, const std::vector<uint8_t>& ids,
                            uint32_t firstPtm, uint32_t lastPtm) {
   ws.paths.eEVOfile = source;
   EVOadj(ws.paths, ws.buttons);

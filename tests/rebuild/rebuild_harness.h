@@ -86,8 +86,8 @@ std::vector<uint64_t> scrs(const Bytes& file);
 
 // A workspace whose catalogue holds the given identifiers in their slots,
 // with the boxes ticked as a Read EVO leaves them.
-struct RebuildBench {
-  RebuildBench();
+struct RebuildHarness {
+  RebuildHarness();
   TestHost host;
   Workspace ws{host};
   TempDir dir;
