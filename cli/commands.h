@@ -18,6 +18,7 @@ struct CliContext {
 // Each returns the exit status (0, or 1 after an error).
 int runRead(CliContext& context);
 int runDemux(CliContext& context);
+int runRebuild(CliContext& context);  // Read EVO, then Rebuild of the chosen streams
 
 // Chooses the source file as the window does and copies the options.
 void prepareWorkspace(CliContext& context, const std::string& source);

@@ -19,6 +19,7 @@ int runCommand(vantrel::cli::CliContext& context) {
   const std::string& command = context.options.command;
   if (command == "read") return runRead(context);
   if (command == "demux") return runDemux(context);
+  if (command == "rebuild") return runRebuild(context);
   context.ws.logError("The command " + command + " is not available in this build.");
   return 1;
 }
