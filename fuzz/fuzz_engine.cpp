@@ -1,42 +1,89 @@
 // The pack-stream engine over arbitrary bytes, in scan and demux mode, with
-// arbitrary chunk splits. Each chunk is a buffer of its own, so that a read
-// past the loaded bytes is caught.
-#include <vector>
+// arbitrary chunk splits. Each chunk ends where its heap block ends, so that
+// a read past the loaded bytes is caught. Demux writes through the file layer into
+// memory files; payload and ".sup" records can never add up to more bytes
+// than the input held (every record header stands for a longer PES header).
+#include <array>
+#include <memory>
+#include <algorithm>
 
 #include "common/recording_host.h"
+#include "engine/navigation.h"
 #include "engine/pack_parser.h"
 #include "fuzz/fuzz_input.h"
+#include "fuzz/memory_file.h"
 
 using namespace vantrel;
 
+namespace {
+constexpr int kOutputs = kVideoSlots + kAudioSlots + kSubpictureSlots;
+constexpr size_t kMaxChunk = 4096;
+
+std::array<std::unique_ptr<OutputFile>*, kOutputs> outputSlots(ProcessingState& st) {
+  std::array<std::unique_ptr<OutputFile>*, kOutputs> slots{};
+  size_t n = 0;
+  for (auto& out : st.VideoOut) slots[n++] = &out;
+  for (auto& out : st.AudioOut) slots[n++] = &out;
+  for (auto& out : st.SubpictureOut) slots[n++] = &out;
+  return slots;
+}
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static std::array<fuzz::MemoryFile, kOutputs> files;
   fuzz::FuzzInput in(data, size);
   const uint8_t flags = in.byte();
-  const size_t chunkSize = 1 + in.word() % 4096;
-  RecordingHost host;
-  Session session(host);
+  const size_t chunkSize = 1 + in.word() % kMaxChunk;
+  const uint64_t ticks = uint64_t(in.word()) << 16 | in.word();
+  // One session for every run (its chunk buffer is large); what a driver
+  // run resets is reset here.
+  static RecordingHost host;
+  static Session session(host);
+  host.lines.clear();
+  ProcessingState& st = session.state;
+  st.resetCatalogue();
+  st.FrameCount = {0, 0};
+  st.VideoFrameRate = {0, 0};
+  st.FirstVideoPtm = st.LastVideoPtm = 0;
+  st.TitleDuration = st.FileDuration = 0;
   session.options.details = flags & 1;
   session.options.countFrames = flags & 2;
   session.options.fileKind = FileKind((flags >> 2) % 3);
   const EngineMode mode = (flags & 0x20) ? DemuxMode : ScanMode;
-  session.state.MinFirstPts = (flags & 0x40) ? kNoFirstPts : 1000;
+  st.MinFirstPts = (flags & 0x40) ? kNoFirstPts : 1000;
+
+  if (auto counts = parseSystemHeader({in.data(), in.size()})) describeSystemHeader(*counts);
+
+  auto slots = outputSlots(st);
   if (mode == DemuxMode) {
-    // Every slot ticked, all writing to /dev/null.
-    auto& st = session.state;
+    // Which boxes are ticked comes from the input; each ticked slot gets an
+    // output, and so does every third unticked one (it must stay empty).
     auto& sel = session.options.selection;
-    sel.video.fill(true);
-    sel.audio.fill(true);
-    sel.subpicture.fill(true);
-    for (auto& out : st.VideoOut) out = OutputFile::create("/dev/null");
-    for (auto& out : st.AudioOut) out = OutputFile::create("/dev/null");
-    for (auto& out : st.SubpictureOut) out = OutputFile::create("/dev/null");
+    for (int i = 0; i < kOutputs; ++i) {
+      const bool ticked = (flags & 0x80) || (ticks >> (i % 32) & 1);
+      if (i < kVideoSlots) sel.video[size_t(i)] = ticked;
+      else if (i < kVideoSlots + kAudioSlots) sel.audio[size_t(i - kVideoSlots)] = ticked;
+      else sel.subpicture[size_t(i - kVideoSlots - kAudioSlots)] = ticked;
+      files[size_t(i)].assign(nullptr, 0);
+      if (ticked || i % 3 == 0) *slots[size_t(i)] = OutputFile::create(files[size_t(i)].path());
+    }
   }
+  static const std::unique_ptr<uint8_t[]> block(new uint8_t[kMaxChunk]);
   PackParser parser(session, mode);
   for (size_t at = 0; at < in.size(); at += chunkSize) {
     size_t n = std::min(chunkSize, in.size() - at);
-    std::vector<uint8_t> chunk(in.data() + at, in.data() + at + n);
-    parser.parseChunk(chunk.data(), chunk.size());
+    uint8_t* chunk = block.get() + kMaxChunk - n;
+    std::copy(in.data() + at, in.data() + at + n, chunk);
+    parser.parseChunk(chunk, n);
   }
-  session.state.closeOutputs();
+  if (mode == DemuxMode) {
+    int64_t handed = 0;
+    for (auto* slot : slots)
+      if (*slot) handed += (*slot)->bytesWritten();
+    st.closeOutputs();
+    int64_t stored = 0;
+    for (auto& file : files) stored += file.size();
+    if (stored != handed || stored > int64_t(in.size())) std::abort();
+  }
   return 0;
 }

@@ -10,7 +10,7 @@ using namespace vantrel;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::FuzzInput in(data, size);
-  const std::string path = in.text(200);
+  const std::string path = in.text(in.byte());
   const std::string caption = in.text(100);
   if (folderPart(path) + fileNamePart(path) != path) std::abort();
   const std::string name = fileNamePart(path);
