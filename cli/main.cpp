@@ -1,5 +1,6 @@
 // vantrel-cli: the program's operations from the command line.
 #include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -29,6 +30,11 @@ int runCommand(vantrel::cli::CliContext& context) {
 int main(int argc, char** argv) {
   using namespace vantrel;
   using namespace vantrel::cli;
+  // A full file-size limit or a closed output pipe must not kill the run
+  // with output buffers unwritten: the write fails instead, is reported,
+  // and every file is closed.
+  std::signal(SIGXFSZ, SIG_IGN);
+  std::signal(SIGPIPE, SIG_IGN);
   std::vector<std::string> args(argv + 1, argv + argc);
   CliOptions options;
   if (auto problem = parseArguments(args, options)) {

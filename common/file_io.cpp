@@ -92,8 +92,12 @@ void InputFile::seek(int64_t position) {
 // --------------------------------------------------------------- OutputFile
 
 std::unique_ptr<OutputFile> OutputFile::create(const std::string& path) {
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  // O_NONBLOCK: a FIFO nobody reads fails at once (ENXIO) instead of
+  // blocking the run forever; one that is read is written normally.
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
   if (fd < 0) fail("Cannot create file", path, errno);
+  int flags = ::fcntl(fd, F_GETFL);
+  if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
   struct stat st;
   FileIdentity identity;
   if (::fstat(fd, &st) == 0) identity = identityFromStat(st);
