@@ -42,7 +42,7 @@ TEST(BadSources, EmptyOneByteAndRandomFilesReadAsTitlesWithoutStreams) {
     EXPECT_EQ(folderEntries(d.dir.path()), std::vector<std::string>{"T"});
     EXPECT_TRUE(input.unchanged());
 
-    const CliRun run = runCli("demux " + quoted(source) + " -o " + quoted(d.dir.path()));
+    const CliRun run = runCli("demux " + shellQuoted(source) + " -o " + shellQuoted(d.dir.path()));
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out,
               ".\nOpening file A.EVO\nReading...\nFile size: 0 Mbytes.\nDone.\n\n"
@@ -207,10 +207,10 @@ TEST(BadSources, AFolderOrAFifoAsTheSourceIsRefusedAtOnce) {
   const std::string fifo = dir.file("F.EVO");
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
   for (const char* command : {"read", "demux", "rebuild"}) {
-    CliRun run = runCli(std::string(command) + " " + quoted(folder) + " -o " + quoted(dir.path()));
+    CliRun run = runCli(std::string(command) + " " + shellQuoted(folder) + " -o " + shellQuoted(dir.path()));
     EXPECT_EQ(run.status, 1) << command;
     EXPECT_EQ(run.out, ".\nOpening file D.EVO\nCannot open file \"" + folder + "\". Is a directory\n");
-    run = runCli(std::string(command) + " " + quoted(fifo) + " -o " + quoted(dir.path()));
+    run = runCli(std::string(command) + " " + shellQuoted(fifo) + " -o " + shellQuoted(dir.path()));
     EXPECT_EQ(run.status, 1) << command;  // not 124: nothing waits for a writer
     EXPECT_EQ(run.out, ".\nOpening file F.EVO\nCannot open file \"" + fifo + "\". Invalid argument\n");
   }
@@ -244,7 +244,7 @@ TEST(BadSources, AGapInTheChainEndsTheTitleAtTheGap) {
   const std::string first = dir.write("HVDVD_TS/FEATURE_1.EVO", smallTitle(1));
   const std::string third = dir.write("HVDVD_TS/FEATURE_3.EVO", smallTitle(3));
   InputSnapshot inputs({first, third});
-  CliRun run = runCli("demux " + quoted(first) + " -o " + quoted(dir.path()) + " --no-details");
+  CliRun run = runCli("demux " + shellQuoted(first) + " -o " + shellQuoted(dir.path()) + " --no-details");
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out.find("FEATURE_3"), std::string::npos);
   EXPECT_EQ(readFileBytes(dir.file("FEATURE_1.DD.stream.00.mpa")), (Bytes{0x0B, 0x77, 1}));

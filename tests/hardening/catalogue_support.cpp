@@ -9,7 +9,7 @@
 
 namespace vantrel::testing {
 
-std::string quoted(const std::string& path) {
+std::string shellQuoted(const std::string& path) {
   std::string out = "'";
   for (char c : path) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return out + "'";
@@ -18,7 +18,7 @@ std::string quoted(const std::string& path) {
 CliRun runCli(const std::string& arguments, const std::string& prefix) {
   const std::string cli = std::string(VANTREL_BINARY_DIR) + "/cli/vantrel-cli";
   CliRun run;
-  run.status = runCommand("bash -c " + quoted(prefix + " exec timeout 60 " + quoted(cli) + " " +
+  run.status = runCommand("bash -c " + shellQuoted(prefix + " timeout -k 5 60 " + shellQuoted(cli) + " " +
                                               arguments + " 2>/dev/null"),
                           &run.out);
   return run;

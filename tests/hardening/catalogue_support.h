@@ -19,11 +19,12 @@ struct CliRun {
 };
 
 // Runs vantrel-cli with `arguments` (already quoted for the shell), at most
-// 60 seconds. `prefix` goes before the program (for example "ulimit -f 100;").
+// 60 seconds. `prefix` goes before the command (for example "ulimit -f 100;"
+// or a program that runs it).
 CliRun runCli(const std::string& arguments, const std::string& prefix = "");
 
 // Single-quotes a path for the shell.
-std::string quoted(const std::string& path);
+std::string shellQuoted(const std::string& path);
 
 // Remembers the bytes of files; unchanged() tells whether they still hold
 // them (and still exist).
