@@ -14,3 +14,7 @@ cmake --build "$build"
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)" "$@"
+
+# The fuzz targets: a second build with clang and libFuzzer (the libraries and
+# the targets only), then a smoke run of every target over its seed corpus.
+VANTREL_FUZZ_BUILD=${VANTREL_FUZZ_BUILD:-build-fuzz-test} tools/scripts/fuzz.sh all 3
