@@ -10,6 +10,7 @@
 #include <bit>
 #include <optional>
 
+#include "app/EditLimits.h"
 #include "app/Main.h"
 #include "app/NumEdit.h"
 #include "app/SettingsKeys.h"
@@ -120,10 +121,10 @@ void TfMain::RegRead() {
     treeLaidOut_ = false;
   }
 
-  if (auto v = read.string(st::kAudioExt)) eAudioExt->setText(*v);
-  if (auto v = read.string(st::kVideoExt)) eVideoExt->setText(*v);
-  if (auto v = read.string(st::kSubExt)) eSubExt->setText(*v);
-  if (auto v = read.string(st::kWorkdir)) eWorkdir->setText(*v);
+  if (auto v = read.string(st::kAudioExt)) setProgramText(eAudioExt, *v);
+  if (auto v = read.string(st::kVideoExt)) setProgramText(eVideoExt, *v);
+  if (auto v = read.string(st::kSubExt)) setProgramText(eSubExt, *v);
+  if (auto v = read.string(st::kWorkdir)) setProgramText(eWorkdir, *v);
   if (auto v = read.string(st::kEVOdir)) ws_.paths.EVOdir = QFile::encodeName(*v).toStdString();
   if (auto v = read.string(st::kXPLdir)) ws_.paths.XPLdir = QFile::encodeName(*v).toStdString();
 

@@ -1,5 +1,7 @@
 #include "app/NumEdit.h"
 
+#include "app/EditLimits.h"
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QKeySequence>
@@ -21,7 +23,7 @@ qint64 TIntEdit::Value() const {
   return ok ? value : 0;
 }
 
-void TIntEdit::setValue(qint64 value) { setText(QString::number(value)); }
+void TIntEdit::setValue(qint64 value) { setProgramText(this, QString::number(value)); }
 
 bool TIntEdit::acceptsTypedCharacter(QChar c) {
   return c == kBackspace || c == kEnter || c == u'+' || c == u'-' || (c >= u'0' && c <= u'9');

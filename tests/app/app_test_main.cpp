@@ -2,6 +2,9 @@
 // every suite when no name is given.
 
 #include <QApplication>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
 #include <cstring>
@@ -10,6 +13,12 @@
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
+  // No test may touch the user's own settings: the default store of the
+  // run is a folder of its own; suites that read settings use their own.
+  QStandardPaths::setTestModeEnabled(true);
+  QTemporaryDir settings;
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
   const char* only = argc > 1 && argv[1][0] != '-' ? argv[1] : nullptr;
   QStringList qtestArguments{QString::fromLocal8Bit(argv[0])};
   for (int i = only ? 2 : 1; i < argc; ++i) qtestArguments.push_back(QString::fromLocal8Bit(argv[i]));
