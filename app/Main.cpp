@@ -183,10 +183,7 @@ void TfMain::cbVideoClick() {
   // While a run works on the Workspace the tick only changes the box; the
   // next run takes it over when it starts.
   if (worker_) return;
-  for (size_t i = 0; i < cbVideo.size(); ++i) ws_.boxes.video[i].ticked = cbVideo[i]->isChecked();
-  for (size_t i = 0; i < cbAudio.size(); ++i) ws_.boxes.audio[i].ticked = cbAudio[i]->isChecked();
-  for (size_t i = 0; i < cbSub.size(); ++i) ws_.boxes.subpicture[i].ticked = cbSub[i]->isChecked();
-  shownBoxes_ = ws_.boxes;
+  takeTicksFromBoxes();
   vantrel::cbVideoClick(ws_.boxes, ws_.buttons, ws_.paths.eEVOfile);
   showButtons(ws_.buttons);
 }
@@ -221,6 +218,13 @@ void TfMain::showBoxes(const vantrel::StreamBoxes& boxes, bool all) {
   for (size_t i = 0; i < cbSub.size(); ++i)
     if (!(boxes.subpicture[i] == shownBoxes_.subpicture[i]) || all) mirror(cbSub[i], boxes.subpicture[i]);
   shownBoxes_ = boxes;
+}
+
+void TfMain::takeTicksFromBoxes() {
+  for (size_t i = 0; i < cbVideo.size(); ++i) ws_.boxes.video[i].ticked = cbVideo[i]->isChecked();
+  for (size_t i = 0; i < cbAudio.size(); ++i) ws_.boxes.audio[i].ticked = cbAudio[i]->isChecked();
+  for (size_t i = 0; i < cbSub.size(); ++i) ws_.boxes.subpicture[i].ticked = cbSub[i]->isChecked();
+  shownBoxes_ = ws_.boxes;
 }
 
 void TfMain::showPaths() {

@@ -195,6 +195,7 @@ class TfMain : public QMainWindow, public vantrel::DriverHost {
   void showButtons(const vantrel::OperationButtons& buttons);
   void showBoxes(const vantrel::StreamBoxes& boxes, bool all = false);
   void showPaths();
+  void takeTicksFromBoxes();
   void showPlaylist();
   void setStatusPanel(int panel, const QString& text);
 

@@ -45,10 +45,7 @@ void TfMain::copyOptionsToWorkspace() {
   o.adjustPts = cbAdjustPTS->isChecked();
   o.readVTI = cbReadVTI->isChecked();
 
-  for (size_t i = 0; i < cbVideo.size(); ++i) ws_.boxes.video[i].ticked = cbVideo[i]->isChecked();
-  for (size_t i = 0; i < cbAudio.size(); ++i) ws_.boxes.audio[i].ticked = cbAudio[i]->isChecked();
-  for (size_t i = 0; i < cbSub.size(); ++i) ws_.boxes.subpicture[i].ticked = cbSub[i]->isChecked();
-  shownBoxes_ = ws_.boxes;
+  takeTicksFromBoxes();
 
   vantrel::EngineOptions& e = ws_.session.options;
   e.fileKind = vantrel::fileKindOf(ws_.paths.eEVOfile);
@@ -115,6 +112,7 @@ void TfMain::finishOperation() {
     ws_.buttons = buttons;
   }
   showBoxes(ws_.boxes);
+  takeTicksFromBoxes();  // ticks the user changed during the run
   showButtons(ws_.buttons);
   if (workerTouchesPlaylist_) showPlaylist();
 

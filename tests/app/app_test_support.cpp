@@ -64,22 +64,24 @@ ScriptedChooser* scriptChooser(TfMain& window) {
   return raw;
 }
 
-std::shared_ptr<QuestionAnswerer> answerNextQuestion(QMessageBox::StandardButton button) {
-  auto answerer = std::make_shared<QuestionAnswerer>();
-  auto* timer = new QTimer(qApp);
-  timer->setInterval(10);
-  QObject::connect(timer, &QTimer::timeout, timer, [timer, answerer, button] {
+QuestionAnswerer::QuestionAnswerer(QMessageBox::StandardButton button) : timer_(std::make_unique<QTimer>()) {
+  timer_->setInterval(10);
+  QObject::connect(timer_.get(), &QTimer::timeout, [this, button] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (!box) return;
-    answerer->seenText = box->text();
-    answerer->seenDefault = box->standardButton(box->defaultButton());
-    answerer->answered = true;
-    timer->stop();
-    timer->deleteLater();
+    seenText = box->text();
+    seenDefault = box->standardButton(box->defaultButton());
+    answered = true;
+    timer_->stop();
     if (QAbstractButton* b = box->button(button)) b->click();
   });
-  timer->start();
-  return answerer;
+  timer_->start();
+}
+
+QuestionAnswerer::~QuestionAnswerer() = default;
+
+std::unique_ptr<QuestionAnswerer> answerNextQuestion(QMessageBox::StandardButton button) {
+  return std::make_unique<QuestionAnswerer>(button);
 }
 
 OperationSet recordingOperations(std::shared_ptr<OperationLog> log) {

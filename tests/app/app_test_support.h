@@ -13,6 +13,7 @@
 #include "app/Main.h"
 #include "tools/psmux/ps_builder.h"
 
+class QTimer;
 class QWidget;
 
 namespace app_test {
@@ -48,13 +49,20 @@ class ScriptedChooser : public FileChooser {
 ScriptedChooser* scriptChooser(TfMain& window);
 
 // Clicks `button` in the next message box that opens, and remembers its
-// text. Call before the action that opens the box.
-struct QuestionAnswerer {
+// text. Create it before the action that opens the box; it stops looking
+// when it goes out of scope.
+class QuestionAnswerer {
+ public:
+  explicit QuestionAnswerer(QMessageBox::StandardButton button);
+  ~QuestionAnswerer();
   QString seenText;
   QMessageBox::StandardButton seenDefault = QMessageBox::NoButton;
   bool answered = false;
+
+ private:
+  std::unique_ptr<QTimer> timer_;
 };
-std::shared_ptr<QuestionAnswerer> answerNextQuestion(QMessageBox::StandardButton button);
+std::unique_ptr<QuestionAnswerer> answerNextQuestion(QMessageBox::StandardButton button);
 
 // Operations that record what they were asked to do and do nothing else.
 struct OperationLog {
