@@ -277,7 +277,12 @@ QWidget* TfMain::buildOptionPage() {
   columns->setContentsMargins(8, 6, 8, 6);
   columns->setSpacing(18);
 
-  auto* left = new QVBoxLayout;
+  // The left column grows with the window up to a readable width; the
+  // right one keeps its natural width beside it.
+  auto* leftColumn = new QWidget(page);
+  leftColumn->setMaximumWidth(480);
+  auto* left = new QVBoxLayout(leftColumn);
+  left->setContentsMargins(0, 0, 0, 0);
   left->setSpacing(3);
   left->addWidget(named(new QLabel(QStringLiteral("Extensions (video, audio, subtitle)"), page), "lVideoExt"));
   auto* extensions = new QHBoxLayout;
@@ -357,12 +362,14 @@ QWidget* TfMain::buildOptionPage() {
   radios->addWidget(rbNoAuto);
   radios->addWidget(rbAutoDemux);
   radios->addWidget(rbAutoRebuild);
+  group->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Maximum);
   right->addSpacing(4);
   right->addWidget(group);
   right->addStretch(1);
 
-  columns->addLayout(left, 3);
-  columns->addLayout(right, 2);
+  columns->addWidget(leftColumn, 3);
+  columns->addLayout(right, 0);
+  columns->addStretch(1);
   return page;
 }
 
@@ -370,6 +377,7 @@ QWidget* TfMain::buildAboutPage() {
   auto* text = new QTextBrowser(this);
   text->setOpenLinks(false);
   text->setFrameShape(QFrame::NoFrame);
+  text->document()->setDocumentMargin(10);
   text->setHtml(QString::fromLatin1(kAboutText));
   return text;
 }
