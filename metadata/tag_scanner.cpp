@@ -20,7 +20,10 @@ void TagScanner::scan(const uint8_t* data, size_t count) {
     }
     if (byte == '/' && last_ == '<') {  // a closing tag sits one level up
       depth_ -= 2;
-      line_.erase(0, std::min<size_t>(2, line_.size()));
+      // Only indentation goes: a stray closing tag at the top keeps its "</".
+      size_t blanks = 0;
+      while (blanks < 2 && blanks < line_.size() && line_[blanks] == ' ') ++blanks;
+      line_.erase(0, blanks);
     }
     if (byte == '>') {
       insideTag_ = false;
