@@ -5,7 +5,9 @@
 namespace vantrel {
 
 namespace {
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
+char lowerAscii(char c) {
+  return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+}
 
 size_t findNoCase(std::string_view text, std::string_view part) {
   if (part.size() > text.size()) return std::string_view::npos;

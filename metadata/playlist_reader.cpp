@@ -18,7 +18,9 @@ struct InputCloser {
   ~InputCloser() { state.InputStream.reset(); }
 };
 
-std::string sizeText(int64_t bytes) { return std::to_string(bytes) + " bytes"; }
+std::string sizeText(int64_t bytes) {
+  return std::to_string(bytes) + " bytes";
+}
 
 void scanPlaylist(Workspace& ws, PlaylistView& view, PlaylistCapture& capture) {
   ProcessingState& state = ws.session.state;

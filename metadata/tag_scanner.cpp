@@ -29,8 +29,8 @@ void TagScanner::scan(const uint8_t* data, size_t count) {
       insideTag_ = false;
       sink_(line_);
       line_.clear();
-      if (last_ == '/' || last_ == '?') --depth_;            // "<x/>", "<?x ?>"
-      if (last_ == '-' && beforeLast_ == '-') --depth_;      // end of "<!-- -->"
+      if (last_ == '/' || last_ == '?') --depth_;        // "<x/>", "<?x ?>"
+      if (last_ == '-' && beforeLast_ == '-') --depth_;  // end of "<!-- -->"
       indentNextLine();
     }
     beforeLast_ = last_;

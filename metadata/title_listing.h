@@ -38,8 +38,8 @@ struct TitleTag {
 };
 struct TrackTag {
   TrackKind kind = TrackKind::Video;
-  int number = 0;     // video "track", audio and subtitle "streamNumber"; 0 when missing
-  int mediaAttr = 0;  // 0 when missing
+  int number = 0;           // video "track", audio and subtitle "streamNumber"; 0 when missing
+  int mediaAttr = 0;        // 0 when missing
   std::string description;  // audio and subtitle only
   bool operator==(const TrackTag&) const = default;
 };

@@ -90,8 +90,8 @@ VtiFile parseVti(InputFile& in) {
     if (!parseEntry(in, at, k, vti)) break;
     // An entry with more than eight audio attributes is longer; the next
     // one follows where it ends.
-    const uint64_t slots = std::max<uint64_t>(vti.entries.back().audioCount,
-                                              uint64_t(vti::kAudioSlotsPerEntry));
+    const uint64_t slots =
+        std::max<uint64_t>(vti.entries.back().audioCount, uint64_t(vti::kAudioSlotsPerEntry));
     at += vti::kEntryFieldsSize + 4 * slots + vti::kEntryTailSize;
   }
   return vti;

@@ -9,16 +9,18 @@ namespace vantrel {
 namespace {
 constexpr std::array<const char*, 8> kVideoCodecs = {"MPEG-1", "MPEG-2", "MPEG-4 AVC", "VC-1",
                                                      "4",      "5",      "6",          "7"};
-constexpr std::array<const char*, 8> kAudioCodecs = {
-    "AC-3 - IO VTS", "MLP/True HD", "MPEG-1", "MPEG-2", "LPCM - IO VTS", "LPCM", "DTS/DTS-HD",
-    "DD/DD+"};
+constexpr std::array<const char*, 8> kAudioCodecs = {"AC-3 - IO VTS", "MLP/True HD",   "MPEG-1",
+                                                     "MPEG-2",        "LPCM - IO VTS", "LPCM",
+                                                     "DTS/DTS-HD",    "DD/DD+"};
 constexpr std::array<const char*, 4> kAspects = {"4:3", "", "", "16:9"};
 constexpr std::array<const char*, 4> kSamplings = {"48 kHz", "96 kHz", "192 kHz", ""};
+// clang-format off
 constexpr std::array<const char*, 16> kResolutions = {
-    "352x240(288)", "352x480(576)", "480x480(576)", "544x480(576)",
-    "704x480(576)", "720x480(576)", "",             "",
-    "1280x720",     "960x1080",     "1280x1080",    "1440x1080",
-    "1920x1080",    "",             "",             ""};
+    "352x240(288)", "352x480(576)", "480x480(576)", "544x480(576)",  // 0-3
+    "704x480(576)", "720x480(576)", "",             "",              // 4-7
+    "1280x720",     "960x1080",     "1280x1080",    "1440x1080",     // 8-11
+    "1920x1080",    "",             "",             ""};             // 12-15
+// clang-format on
 
 template <size_t N>
 std::string nameAt(const std::array<const char*, N>& table, size_t code) {
@@ -64,13 +66,21 @@ std::string vtiCategoryName(uint32_t category) {
   if (category == 2) return "Advanced VTS";
   return "Unknown";
 }
-std::string vtiVideoCodecName(uint8_t compression) { return nameAt(kVideoCodecs, compression); }
-std::string vtiAspectName(uint8_t aspect) { return nameAt(kAspects, aspect); }
-std::string vtiResolutionName(uint8_t resolution) { return nameAt(kResolutions, resolution); }
+std::string vtiVideoCodecName(uint8_t compression) {
+  return nameAt(kVideoCodecs, compression);
+}
+std::string vtiAspectName(uint8_t aspect) {
+  return nameAt(kAspects, aspect);
+}
+std::string vtiResolutionName(uint8_t resolution) {
+  return nameAt(kResolutions, resolution);
+}
 std::string vtiAudioCodecName(uint8_t codingMode) {
   return codingMode < kAudioCodecs.size() ? kAudioCodecs[codingMode] : "Unknown";
 }
-std::string vtiSamplingName(uint8_t sampling) { return nameAt(kSamplings, sampling); }
+std::string vtiSamplingName(uint8_t sampling) {
+  return nameAt(kSamplings, sampling);
+}
 
 std::vector<std::string> describeVti(const VtiFile& vti) {
   std::vector<std::string> lines;
@@ -86,7 +96,8 @@ std::vector<std::string> describeVti(const VtiFile& vti) {
     lines.push_back("Main Video: " + vtiVideoCodecName(main.compression) + ", " +
                     vtiAspectName(main.aspect) + ", " + vtiResolutionName(main.resolution));
     if (entry.subVideo) {
-      lines.push_back("Sub Video compression mode: " + vtiVideoCodecName(entry.subVideo->compression));
+      lines.push_back("Sub Video compression mode: " +
+                      vtiVideoCodecName(entry.subVideo->compression));
       lines.push_back("Resolution: " + vtiResolutionName(entry.subVideo->resolution));
     }
     lines.push_back("Main Audio stream: " + std::to_string(entry.audioCount));

@@ -15,9 +15,9 @@
 namespace vantrel {
 namespace {
 
+using testing::DriverTestHost;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
-using testing::DriverTestHost;
 using testing::TempDir;
 
 const char* const kThreeChapters =
@@ -85,8 +85,8 @@ TEST_F(WriteChapters, WritingTwiceReplacesTheFile) {
   bWriteChapsClick(ws, view);
   bWriteChapsClick(ws, view);
   EXPECT_EQ(testing::readFileText(name), kThreeChaptersFile);
-  EXPECT_THAT(host.lines, ElementsAre("Chapters info writed to " + name,
-                                      "Chapters info writed to " + name));
+  EXPECT_THAT(host.lines,
+              ElementsAre("Chapters info writed to " + name, "Chapters info writed to " + name));
 }
 
 TEST_F(WriteChapters, MissingFolderRaisesAndLeavesTheButtonUsable) {
@@ -120,16 +120,17 @@ TEST_F(WriteChapters, MkvmergeReadsTheChapterTimes) {
   const std::string mkv = dir.file("tone.mkv");
   const std::string back = dir.file("back.txt");
   ASSERT_EQ(testing::runCommand("ffmpeg -v error -y -f lavfi -i sine=frequency=440:duration=1 "
-                                "-c:a ac3 '" + ac3 + "' 2>&1"),
+                                "-c:a ac3 '" +
+                                ac3 + "' 2>&1"),
             0);
   std::string output;
-  ASSERT_EQ(testing::runCommand("mkvmerge -o '" + mkv + "' --chapters '" + chapters + "' '" + ac3 +
-                                    "' 2>&1",
-                                &output),
-            0)
+  ASSERT_EQ(
+      testing::runCommand(
+          "mkvmerge -o '" + mkv + "' --chapters '" + chapters + "' '" + ac3 + "' 2>&1", &output),
+      0)
       << output;
-  ASSERT_EQ(testing::runCommand("mkvextract '" + mkv + "' chapters -s '" + back + "' 2>&1", &output),
-            0)
+  ASSERT_EQ(
+      testing::runCommand("mkvextract '" + mkv + "' chapters -s '" + back + "' 2>&1", &output), 0)
       << output;
   // mkvextract writes the simple format back with plain line feeds.
   std::string expected;

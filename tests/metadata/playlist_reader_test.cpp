@@ -15,9 +15,9 @@
 namespace vantrel {
 namespace {
 
+using testing::DriverTestHost;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
-using testing::DriverTestHost;
 using testing::TempDir;
 
 // A playlist in the HD DVD structure: declaration, document type, a comment,
@@ -116,19 +116,19 @@ TEST_F(ReadXpl, KeepsTheTitleThatPlaysTheSource) {
   bReadXPLClick(ws, view);
 
   EXPECT_EQ(view.mXPL, std::vector<std::string>(kDiscListing.begin() + 14, kDiscListing.end() - 2));
-  EXPECT_THAT(tree(), ElementsAre("Info", "  Title: Test Disc", "  Name: Feature",
-                                  "  Duration: 01:30:00:00", "  TimeBase: 60fps",
-                                  "  TickBase: 24fps", "Video", "  VC-1.s0", "Audio",
-                                  "  DD+.6ch.s00.English", "  DTS-HD.s02.Commentary", "Subtitle",
-                                  "  8bitRLC.s01.French", "Chapter", "  00:00:00:00: Opening",
-                                  "  00:45:10:30: Middle"));
+  EXPECT_THAT(tree(),
+              ElementsAre("Info", "  Title: Test Disc", "  Name: Feature",
+                          "  Duration: 01:30:00:00", "  TimeBase: 60fps", "  TickBase: 24fps",
+                          "Video", "  VC-1.s0", "Audio", "  DD+.6ch.s00.English",
+                          "  DTS-HD.s02.Commentary", "Subtitle", "  8bitRLC.s01.French", "Chapter",
+                          "  00:00:00:00: Opening", "  00:45:10:30: Middle"));
   EXPECT_THAT(view.mChapter, ElementsAre("CHAPTER01=00:00:00.000", "CHAPTER01NAME=Opening",
                                          "CHAPTER02=00:45:10.500", "CHAPTER02NAME=Middle"));
   const std::string size = std::to_string(std::string(kDisc).size());
-  EXPECT_THAT(host.lines, ElementsAre("Open VPLST000.XPL", "Filesize: " + size + " bytes",
-                                      "VC-1.s0 found!", "DD+.6ch.s00.English found!",
-                                      "DTS-HD.s02.Commentary found!", "8bitRLC.s01.French found!",
-                                      "Done.", ""));
+  EXPECT_THAT(host.lines,
+              ElementsAre("Open VPLST000.XPL", "Filesize: " + size + " bytes", "VC-1.s0 found!",
+                          "DD+.6ch.s00.English found!", "DTS-HD.s02.Commentary found!",
+                          "8bitRLC.s01.French found!", "Done.", ""));
   EXPECT_THAT(host.statusHistory,
               ElementsAre("1:" + size + "/" + size + " bytes", "0:Ready", "1:"));
   EXPECT_THAT(host.pages, ElementsAre(4));
@@ -143,7 +143,8 @@ TEST_F(ReadXpl, CaptionsTicksAndMarksTheTracks) {
   EXPECT_EQ(boxes.audio[0], (StreamBox{true, true, "DD+.6ch.s00.English", "DD+.6ch.s00.English"}));
   EXPECT_EQ(boxes.audio[2],
             (StreamBox{true, true, "DTS-HD.s02.Commentary", "DTS-HD.s02.Commentary"}));
-  EXPECT_EQ(boxes.subpicture[1], (StreamBox{true, true, "8bitRLC.s01.French", "8bitRLC.s01.French"}));
+  EXPECT_EQ(boxes.subpicture[1],
+            (StreamBox{true, true, "8bitRLC.s01.French", "8bitRLC.s01.French"}));
   EXPECT_EQ(boxes.video[1], (StreamBox{false, false, "No video stream", ""}));
   EXPECT_EQ(boxes.audio[1], (StreamBox{false, false, "No audio stream", ""}));
   EXPECT_EQ(boxes.subpicture[0].caption, "No subpicture");
@@ -239,9 +240,10 @@ TEST_F(ReadXpl, NameInTwoTitlesKeepsTheFirst) {
       "</TitleSet></Playlist>";
   choose(doc, "A.EVO");
   bReadXPLClick(ws, view);
-  EXPECT_THAT(view.mXPL, ElementsAre("    <Title displayName=\"One\">", "      <Clip src=\"A.MAP\"/>",
-                                     "      <Chapter displayName=\"1\" titleTimeBegin=\"00:00:01:00\"/>",
-                                     "    </Title>"));
+  EXPECT_THAT(view.mXPL,
+              ElementsAre("    <Title displayName=\"One\">", "      <Clip src=\"A.MAP\"/>",
+                          "      <Chapter displayName=\"1\" titleTimeBegin=\"00:00:01:00\"/>",
+                          "    </Title>"));
   EXPECT_THAT(view.mChapter, ElementsAre("CHAPTER01=00:00:01.000", "CHAPTER01NAME=1"));
 }
 
@@ -303,15 +305,14 @@ TEST_F(ReadXpl, NumbersOutsideTheTablesTouchNothing) {
   // Track 2 is listed but only track 1 has a box; tracks without a slot are
   // left out; a mediaAttr without an entry gives an empty codec name; a
   // track without description repeats the one before (here a subtitle's).
-  EXPECT_THAT(tree(), ElementsAre("Info", "  Name: T", "  Duration: 00:01:00:00",
-                                  "  TimeBase: 60fps", "  TickBase: ", "Video", "  MPEG-2.s1",
-                                  "Audio", "  AC-3.s15.last", "  .s00.noattr", "  AC-3.s01.s32",
-                                  "Subtitle", "  .s31.s32", "Chapter", "  00:00:01: ",
-                                  "  00:00:02:xx: Two", "  00:00:03:6: Two"));
-  EXPECT_THAT(host.lines,
-              ElementsAre("Open VPLST000.XPL", ::testing::_, "MPEG-2.s1 found!",
-                          "AC-3.s15.last found!", ".s00.noattr found!", ".s31.s32 found!",
-                          "AC-3.s01.s32 found!", "Done.", ""));
+  EXPECT_THAT(tree(),
+              ElementsAre("Info", "  Name: T", "  Duration: 00:01:00:00", "  TimeBase: 60fps",
+                          "  TickBase: ", "Video", "  MPEG-2.s1", "Audio", "  AC-3.s15.last",
+                          "  .s00.noattr", "  AC-3.s01.s32", "Subtitle", "  .s31.s32", "Chapter",
+                          "  00:00:01: ", "  00:00:02:xx: Two", "  00:00:03:6: Two"));
+  EXPECT_THAT(host.lines, ElementsAre("Open VPLST000.XPL", ::testing::_, "MPEG-2.s1 found!",
+                                      "AC-3.s15.last found!", ".s00.noattr found!",
+                                      ".s31.s32 found!", "AC-3.s01.s32 found!", "Done.", ""));
   EXPECT_THAT(view.mChapter,
               ElementsAre("CHAPTER01=00:00:01.000", "CHAPTER01NAME=", "CHAPTER02=00:00:02.000",
                           "CHAPTER02NAME=Two", "CHAPTER03=00:00:03.100", "CHAPTER03NAME=Two"));
@@ -382,8 +383,9 @@ TEST_F(ReadXpl, PlaylistLargerThanAChunk) {
   EXPECT_EQ(view.mXPL.front(), "  <Title displayName=\"Big\">");
   EXPECT_EQ(view.mXPL.back(), "  </Title>");
   const std::string size = std::to_string(doc.size());
-  EXPECT_THAT(host.statusHistory, ElementsAre("1:262144/" + size + " bytes",
-                                              "1:" + size + "/" + size + " bytes", "0:Ready", "1:"));
+  EXPECT_THAT(host.statusHistory,
+              ElementsAre("1:262144/" + size + " bytes", "1:" + size + "/" + size + " bytes",
+                          "0:Ready", "1:"));
 }
 
 TEST_F(ReadXpl, MissingPlaylistRaisesAndGivesTheButtonsBack) {

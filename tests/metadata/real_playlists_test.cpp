@@ -16,10 +16,10 @@
 namespace vantrel {
 namespace {
 
+using testing::DriverTestHost;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using ::testing::StartsWith;
-using testing::DriverTestHost;
 using testing::TempDir;
 
 class RealPlaylist : public ::testing::Test {
@@ -115,13 +115,13 @@ TEST_F(RealPlaylist, AuthoringTestDiscWithoutAttributeItems) {
 TEST_F(RealPlaylist, RetailTitleWithChannelsAndSubtitles) {
   READ_OR_SKIP("VPLST001.XPL", "PEVOB_1.EVO");
   const std::vector<std::string> tree = treeLines(view.tvXPL);
-  EXPECT_THAT(std::vector<std::string>(tree.begin(), tree.begin() + 17),
-              ElementsAre("Info", "  Title: Enter the Dragon HD DVD", "  Name: Feature Presentation",
-                          "  Duration: 01:42:50:14", "  TimeBase: 60fps", "  TickBase: 60fps",
-                          "Video", "  VC-1.s0", "Audio", "  DD+.6ch.s00.English 5.1",
-                          "  DD+.1ch.s01.French 1.0", "  DD+.2ch.s02.Spanish 2.0",
-                          "  DD+.2ch.s03.Commentary", "Subtitle", "  8bitRLC.s00.English",
-                          "  8bitRLC.s01.English SDH", "  8bitRLC.s02.French"));
+  EXPECT_THAT(
+      std::vector<std::string>(tree.begin(), tree.begin() + 17),
+      ElementsAre("Info", "  Title: Enter the Dragon HD DVD", "  Name: Feature Presentation",
+                  "  Duration: 01:42:50:14", "  TimeBase: 60fps", "  TickBase: 60fps", "Video",
+                  "  VC-1.s0", "Audio", "  DD+.6ch.s00.English 5.1", "  DD+.1ch.s01.French 1.0",
+                  "  DD+.2ch.s02.Spanish 2.0", "  DD+.2ch.s03.Commentary", "Subtitle",
+                  "  8bitRLC.s00.English", "  8bitRLC.s01.English SDH", "  8bitRLC.s02.French"));
   EXPECT_EQ(ws.boxes.audio[1].hint, "DD+.1ch.s01.French 1.0");
   EXPECT_EQ(ws.boxes.subpicture[3].caption, "8bitRLC.s03.Spanish");
   EXPECT_EQ(view.mChapter[56], "CHAPTER29=01:40:18.000");
@@ -144,17 +144,15 @@ TEST_F(RealPlaylist, FeatureSplitOverTwoClips) {
                           "  01:29:31:45: Chapter  9", "  01:36:01:12: Chapter 10"));
   EXPECT_THAT(foundLines(), ElementsAre("VC-1.s0 found!", "DD+.s00.English 5.1 found!",
                                         "8bitRLC.s00.English found!"));
-  EXPECT_THAT(view.mChapter,
-              ElementsAre("CHAPTER01=00:00:00.000", "CHAPTER01NAME=Chapter  1",
-                          "CHAPTER02=00:05:24.950", "CHAPTER02NAME=Chapter  2",
-                          "CHAPTER03=00:18:27.116", "CHAPTER03NAME=Chapter  3",
-                          "CHAPTER04=00:30:36.500", "CHAPTER04NAME=Chapter  4",
-                          "CHAPTER05=00:39:46.083", "CHAPTER05NAME=Chapter  5",
-                          "CHAPTER06=01:03:21.166", "CHAPTER06NAME=Chapter  6",
-                          "CHAPTER07=01:09:49.500", "CHAPTER07NAME=Chapter  7",
-                          "CHAPTER08=01:19:54.500", "CHAPTER08NAME=Chapter  8",
-                          "CHAPTER09=01:29:31.750", "CHAPTER09NAME=Chapter  9",
-                          "CHAPTER10=01:36:01.200", "CHAPTER10NAME=Chapter 10"));
+  EXPECT_THAT(
+      view.mChapter,
+      ElementsAre("CHAPTER01=00:00:00.000", "CHAPTER01NAME=Chapter  1", "CHAPTER02=00:05:24.950",
+                  "CHAPTER02NAME=Chapter  2", "CHAPTER03=00:18:27.116", "CHAPTER03NAME=Chapter  3",
+                  "CHAPTER04=00:30:36.500", "CHAPTER04NAME=Chapter  4", "CHAPTER05=00:39:46.083",
+                  "CHAPTER05NAME=Chapter  5", "CHAPTER06=01:03:21.166", "CHAPTER06NAME=Chapter  6",
+                  "CHAPTER07=01:09:49.500", "CHAPTER07NAME=Chapter  7", "CHAPTER08=01:19:54.500",
+                  "CHAPTER08NAME=Chapter  8", "CHAPTER09=01:29:31.750", "CHAPTER09NAME=Chapter  9",
+                  "CHAPTER10=01:36:01.200", "CHAPTER10NAME=Chapter 10"));
   writeAndCheckChapters();
   EXPECT_EQ(host.lines.back(), "Chapters info writed to " + dir.path() + "/FEATURE_1.chapters.txt");
 }
@@ -162,10 +160,9 @@ TEST_F(RealPlaylist, FeatureSplitOverTwoClips) {
 TEST_F(RealPlaylist, TitleWithoutDeclarationAndNamedChapters) {
   READ_OR_SKIP("VPLST003.XPL", "FEATURE_1.EVO");
   EXPECT_THAT(view.mXPL.front(), StartsWith("    <Title titleNumber=\"1\""));
-  EXPECT_THAT(foundLines(),
-              ElementsAre("VC-1.s0 found!", "DD+.s00.English 5.1 found!",
-                          "DD+.s01.Francais 5.1 found!", "DD+.s02.Espanol 5.1 found!",
-                          "AC-3.s03.Feature Commentary 2.0 found!"));
+  EXPECT_THAT(foundLines(), ElementsAre("VC-1.s0 found!", "DD+.s00.English 5.1 found!",
+                                        "DD+.s01.Francais 5.1 found!", "DD+.s02.Espanol 5.1 found!",
+                                        "AC-3.s03.Feature Commentary 2.0 found!"));
   const std::vector<std::string> expected = {
       "CHAPTER01=00:00:00.000", "CHAPTER01NAME=Count To Ten",
       "CHAPTER02=00:04:02.166", "CHAPTER02NAME=Engagement Party",

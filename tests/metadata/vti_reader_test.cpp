@@ -18,9 +18,9 @@
 namespace vantrel {
 namespace {
 
+using testing::DriverTestHost;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
-using testing::DriverTestHost;
 using testing::TempDir;
 using namespace psmux::vti_code;
 
@@ -87,13 +87,14 @@ TEST_F(ReadVti, EntryWithoutAudioAndEntryWithSubVideo) {
   second.subVideo = psmux::VtiVideo{kMpeg2, 0, kRes720x480};
   second.audio = {{kLpcm, k96kHz, 1}, {kLpcm, k192kHz, 3}, {kDts, k48kHz, 2}};
   spec.entries = {silent, second};
-  EXPECT_THAT(run(spec),
-              ElementsAre("Reading [b]HVA00001.VTI[/b]", "Category: Interoperable VTS",
-                          "00000001", "00000000", "ATR #1", "Main Video: MPEG-2, 4:3, 720x480(576)",
-                          "Main Audio stream: 0", "ATR #2", "Main Video: MPEG-4 AVC, 16:9, 1280x720",
-                          "Sub Video compression mode: MPEG-2", "Resolution: 720x480(576)",
-                          "Main Audio stream: 3", "  0: LPCM, 96 kHz, 20 bit",
-                          "  1: LPCM, 192 kHz, 28 bit", "  2: DTS/DTS-HD, 48 kHz"));
+  EXPECT_THAT(
+      run(spec),
+      ElementsAre("Reading [b]HVA00001.VTI[/b]", "Category: Interoperable VTS", "00000001",
+                  "00000000", "ATR #1", "Main Video: MPEG-2, 4:3, 720x480(576)",
+                  "Main Audio stream: 0", "ATR #2", "Main Video: MPEG-4 AVC, 16:9, 1280x720",
+                  "Sub Video compression mode: MPEG-2", "Resolution: 720x480(576)",
+                  "Main Audio stream: 3", "  0: LPCM, 96 kHz, 20 bit", "  1: LPCM, 192 kHz, 28 bit",
+                  "  2: DTS/DTS-HD, 48 kHz"));
 }
 
 TEST_F(ReadVti, NamesWithoutEntriesAndUnknownCodes) {
@@ -103,10 +104,11 @@ TEST_F(ReadVti, NamesWithoutEntriesAndUnknownCodes) {
   entry.mainVideo = {kVc1, 1, 6};  // aspect 1 and resolution 6 have no name
   entry.audio = {{8, 3, 3}, {63, 0, 0}, {kAc3Interop, k48kHz, 0}, {4, k48kHz, 0}};
   spec.entries = {entry};
-  EXPECT_THAT(run(spec), ElementsAre("Reading [b]HVA00001.VTI[/b]", "Category: Unknown",
-                                     "00000001", "00000000", "ATR #1", "Main Video: VC-1, , ",
-                                     "Main Audio stream: 4", "  0: Unknown, ", "  1: Unknown, 48 kHz",
-                                     "  2: AC-3 - IO VTS, 48 kHz", "  3: LPCM - IO VTS, 48 kHz, 16 bit"));
+  EXPECT_THAT(run(spec),
+              ElementsAre("Reading [b]HVA00001.VTI[/b]", "Category: Unknown", "00000001",
+                          "00000000", "ATR #1", "Main Video: VC-1, , ", "Main Audio stream: 4",
+                          "  0: Unknown, ", "  1: Unknown, 48 kHz", "  2: AC-3 - IO VTS, 48 kHz",
+                          "  3: LPCM - IO VTS, 48 kHz, 16 bit"));
 }
 
 TEST_F(ReadVti, NoEntriesEndsAfterTheTwoHexLines) {
@@ -125,8 +127,9 @@ TEST_F(ReadVti, MoreThanEightAudioAttributesMoveTheNextEntry) {
   const auto lines = run(spec);
   ASSERT_EQ(lines.size(), 20u);
   EXPECT_EQ(lines[16], "  9: DD/DD+, 48 kHz");
-  EXPECT_THAT(std::vector<std::string>(lines.end() - 3, lines.end()),
-              ElementsAre("ATR #2", "Main Video: MPEG-2, 4:3, 720x480(576)", "Main Audio stream: 0"));
+  EXPECT_THAT(
+      std::vector<std::string>(lines.end() - 3, lines.end()),
+      ElementsAre("ATR #2", "Main Video: MPEG-2, 4:3, 720x480(576)", "Main Audio stream: 0"));
 }
 
 TEST_F(ReadVti, MissingFileWrongIdentifierOrOptionOff) {
@@ -186,8 +189,9 @@ TEST_F(TruncatedVti, InsideTheHeader) {
   const psmux::Bytes whole = psmux::buildVti(psmux::VtiSpec{});
   EXPECT_THAT(runCut(whole, 20),
               ElementsAre("Reading [b]HVA00001.VTI[/b]", cut("the end of the header", 34, 20)));
-  EXPECT_THAT(runCut(whole, 190), ElementsAre("Reading [b]HVA00001.VTI[/b]", "Category: Advanced VTS",
-                                              cut("the end of the header", 184, 190)));
+  EXPECT_THAT(runCut(whole, 190),
+              ElementsAre("Reading [b]HVA00001.VTI[/b]", "Category: Advanced VTS",
+                          cut("the end of the header", 184, 190)));
   EXPECT_THAT(runCut(whole, 5), ElementsAre("Reading [b]HVA00001.VTI[/b]"));  // no identifier
 }
 
@@ -238,7 +242,8 @@ TEST_F(TruncatedVti, HugeNumbersEndTheReport) {
   writeVti(manyAudio);
   const auto lines = run();
   EXPECT_EQ(lines[6], "Main Audio stream: 65535");
-  EXPECT_EQ(lines.back(), cut("the audio attributes of ATR #1", manyAudio.size(), manyAudio.size()));
+  EXPECT_EQ(lines.back(),
+            cut("the audio attributes of ATR #1", manyAudio.size(), manyAudio.size()));
 }
 
 }  // namespace

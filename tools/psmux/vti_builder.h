@@ -16,11 +16,11 @@ namespace vantrel::psmux {
 
 // Codes of the attribute fields.
 namespace vti_code {
-inline constexpr int kMpeg2 = 1, kAvc = 2, kVc1 = 3;                       // video compression
-inline constexpr int kAspect4x3 = 0, kAspect16x9 = 3;                      // aspect ratio
+inline constexpr int kMpeg2 = 1, kAvc = 2, kVc1 = 3;                         // video compression
+inline constexpr int kAspect4x3 = 0, kAspect16x9 = 3;                        // aspect ratio
 inline constexpr int kRes720x480 = 5, kRes1280x720 = 8, kRes1920x1080 = 12;  // resolution
 inline constexpr int kAc3Interop = 0, kMlp = 1, kLpcm = 5, kDts = 6, kDdPlus = 7;  // audio
-inline constexpr int k48kHz = 0, k96kHz = 1, k192kHz = 2;                  // sampling
+inline constexpr int k48kHz = 0, k96kHz = 1, k192kHz = 2;                          // sampling
 }  // namespace vti_code
 
 struct VtiVideo {
@@ -47,7 +47,7 @@ struct VtiSpec {
   uint32_t category = 2;                    // 2 Advanced VTS, 3 Interoperable VTS
   uint32_t tableSector = 1;                 // S: the table starts at S * 2,048
   uint32_t valueAfterTableSector = 0;
-  uint32_t firstEntryOffset = 16;           // E, from the start of the table
+  uint32_t firstEntryOffset = 16;  // E, from the start of the table
   std::vector<VtiEntrySpec> entries;
   std::optional<uint16_t> entryCountOverride;  // store this N instead of entries.size()
 };
