@@ -184,14 +184,6 @@ TEST_F(ReadXpl, ButtonsDuringAndAfterTheRun) {
   EXPECT_TRUE(after.rebuild);  // and Rebuild for an ".EVO" source
 }
 
-TEST_F(ReadXpl, RebuildKeepsItsStateForAVobSource) {
-  choose(kDisc, "FEATURE_1.VOB");
-  ws.buttons.rebuild = false;
-  bReadXPLClick(ws, view);
-  EXPECT_TRUE(ws.buttons.demux);
-  EXPECT_FALSE(ws.buttons.rebuild);
-}
-
 TEST_F(ReadXpl, SourceNotInThePlaylistGivesOnlyTheListing) {
   choose(kDisc, "FEATURE_1.EVO");
   bReadXPLClick(ws, view);
@@ -407,14 +399,6 @@ TEST_F(ReadXpl, MissingPlaylistRaisesAndGivesTheButtonsBack) {
   EXPECT_TRUE(ws.buttons.browseXPL);
   EXPECT_TRUE(ws.buttons.writeChaps);  // the chapters of the last run are still there
   EXPECT_EQ(host.buttonHistory.back(), ws.buttons);
-}
-
-TEST_F(ReadXpl, AFolderInPlaceOfThePlaylistIsAFileError) {
-  choose(kDisc, "FEATURE_1.EVO");
-  ws.paths.eXPLfile = dir.path() + "/ADV_OBJ";
-  EXPECT_THROW(bReadXPLClick(ws, view), FileError);
-  EXPECT_EQ(ws.session.state.InputStream, nullptr);
-  EXPECT_TRUE(ws.buttons.readXPL);
 }
 
 }  // namespace
