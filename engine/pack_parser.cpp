@@ -9,8 +9,7 @@
 namespace vantrel {
 
 PackParser::PackParser(Session& session, EngineMode mode)
-    : session_(session),
-      state_(session.state),
+    : state_(session.state),
       host_(session.host),
       options_(session.options),
       mode_(mode),

@@ -61,7 +61,6 @@ class PackParser {
   void reportStream(size_t cursor, size_t piece);
   void writePiece(const uint8_t* data, size_t piece);
 
-  Session& session_;
   ProcessingState& state_;
   Host& host_;
   const EngineOptions options_;
