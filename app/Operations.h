@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "app/PlaylistTypes.h"
+#include "metadata/playlist_view.h"
 #include "drivers/workspace.h"
 
 // The operations behind the window's buttons. Each runs to its end on the
