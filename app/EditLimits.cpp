@@ -13,7 +13,8 @@ class TypedLengthValidator : public QValidator {
  public:
   TypedLengthValidator(int maxLength, QLineEdit* edit)
       : QValidator(edit), maxLength_(maxLength), lastSize_(edit->text().size()) {
-    connect(edit, &QLineEdit::textChanged, this, [this](const QString& text) { lastSize_ = text.size(); });
+    connect(edit, &QLineEdit::textChanged, this,
+            [this](const QString& text) { lastSize_ = text.size(); });
   }
 
   State validate(QString& input, int&) const override {

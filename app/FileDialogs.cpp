@@ -7,7 +7,9 @@ namespace {
 
 // Disc files are named in upper case, copies often in lower case: the name
 // filters must match either.
-void matchAnyCase(QFileDialog& dialog) { dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive); }
+void matchAnyCase(QFileDialog& dialog) {
+  dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
+}
 
 std::optional<QString> runForOneFile(QFileDialog& dialog) {
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
@@ -31,7 +33,8 @@ class DialogFileChooser : public FileChooser {
 }  // namespace
 
 std::unique_ptr<QFileDialog> makeSourceDialog(QWidget* parent, const QString& folder) {
-  auto dialog = std::make_unique<QFileDialog>(parent, QStringLiteral("Choose the EVO file to demux"), folder);
+  auto dialog =
+      std::make_unique<QFileDialog>(parent, QStringLiteral("Choose the EVO file to demux"), folder);
   dialog->setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontResolveSymlinks |
                      QFileDialog::HideNameFilterDetails);
   dialog->setFileMode(QFileDialog::ExistingFile);
@@ -58,9 +61,12 @@ std::unique_ptr<QFileDialog> makePlaylistDialog(QWidget* parent, const QString& 
 std::unique_ptr<QFileDialog> makeFolderDialog(QWidget* parent, const QString& folder) {
   auto dialog = std::make_unique<QFileDialog>(parent, QStringLiteral("Select a directory"), folder);
   // Read-only: the dialog offers no button for making a new folder.
-  dialog->setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::ShowDirsOnly | QFileDialog::ReadOnly);
+  dialog->setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::ShowDirsOnly |
+                     QFileDialog::ReadOnly);
   dialog->setFileMode(QFileDialog::Directory);
   return dialog;
 }
 
-std::unique_ptr<FileChooser> makeDialogFileChooser() { return std::make_unique<DialogFileChooser>(); }
+std::unique_ptr<FileChooser> makeDialogFileChooser() {
+  return std::make_unique<DialogFileChooser>();
+}

@@ -4,7 +4,9 @@
 #include <QStringList>
 
 namespace {
-bool installed(const QString& family) { return QFontDatabase::families().contains(family, Qt::CaseInsensitive); }
+bool installed(const QString& family) {
+  return QFontDatabase::families().contains(family, Qt::CaseInsensitive);
+}
 }  // namespace
 
 QFont windowFont() {

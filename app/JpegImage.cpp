@@ -1,10 +1,10 @@
 #include "app/JpegImage.h"
 
+#include <jpeglib.h>
+
 #include <QFile>
 #include <csetjmp>
 #include <cstdio>
-
-#include <jpeglib.h>
 
 namespace {
 

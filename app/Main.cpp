@@ -33,7 +33,9 @@ constexpr int kLogoHalfWidth = 63;
 constexpr int kNarrowWindow = 432;
 constexpr int kNarrowLogoLeft = 153;
 
-QString fromStd(const std::string& text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
+QString fromStd(const std::string& text) {
+  return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
 
 // A caption is shown as it is: "&" is no keyboard accelerator here.
 QString literalCaption(const std::string& caption) {
@@ -46,7 +48,8 @@ char localeTimeSeparator(const QLocale& locale) {
   qsizetype i = 0;
   while (i < format.size() && format[i] != u'h' && format[i] != u'H') ++i;
   while (i < format.size() && (format[i] == u'h' || format[i] == u'H')) ++i;
-  if (i < format.size() && format[i].unicode() < 0x80 && !format[i].isLetterOrNumber()) return char(format[i].unicode());
+  if (i < format.size() && format[i].unicode() < 0x80 && !format[i].isLetterOrNumber())
+    return char(format[i].unicode());
   return ':';
 }
 
@@ -152,9 +155,15 @@ bool TfMain::eventFilter(QObject* watched, QEvent* event) {
   return QMainWindow::eventFilter(watched, event);
 }
 
-int TfMain::treeWidth() const { return treeLaidOut_ ? splXPL->sizes().value(0, pendingTreeWidth_) : pendingTreeWidth_; }
+int TfMain::treeWidth() const {
+  return treeLaidOut_ ? splXPL->sizes().value(0, pendingTreeWidth_) : pendingTreeWidth_;
+}
 
 void TfMain::closeEvent(QCloseEvent* event) {
+  if (closing_ && worker_) {  // already granted: the window goes when the run has stopped
+    event->ignore();
+    return;
+  }
   if (!FormCloseQuery()) {
     event->ignore();
     return;
@@ -167,17 +176,26 @@ void TfMain::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  closing_ = false;
   FormClose();
   event->accept();
 }
 
-bool TfMain::FormCloseQuery() { return vantrel::FormCloseQuery(ws_); }
+bool TfMain::FormCloseQuery() {
+  return vantrel::FormCloseQuery(ws_);
+}
 
-void TfMain::FormClose() { RegWrite(); }
+void TfMain::FormClose() {
+  RegWrite();
+}
 
-void TfMain::cbFastCheckClick() { ieFastSize->setEnabled(cbFastCheck->isChecked()); }
+void TfMain::cbFastCheckClick() {
+  ieFastSize->setEnabled(cbFastCheck->isChecked());
+}
 
-void TfMain::bClearClick() { reMessage->clearLines(); }
+void TfMain::bClearClick() {
+  reMessage->clearLines();
+}
 
 void TfMain::cbVideoClick() {
   // While a run works on the Workspace the tick only changes the box; the
@@ -216,7 +234,8 @@ void TfMain::showBoxes(const vantrel::StreamBoxes& boxes, bool all) {
   for (size_t i = 0; i < cbAudio.size(); ++i)
     if (!(boxes.audio[i] == shownBoxes_.audio[i]) || all) mirror(cbAudio[i], boxes.audio[i]);
   for (size_t i = 0; i < cbSub.size(); ++i)
-    if (!(boxes.subpicture[i] == shownBoxes_.subpicture[i]) || all) mirror(cbSub[i], boxes.subpicture[i]);
+    if (!(boxes.subpicture[i] == shownBoxes_.subpicture[i]) || all)
+      mirror(cbSub[i], boxes.subpicture[i]);
   shownBoxes_ = boxes;
 }
 
@@ -280,15 +299,21 @@ void TfMain::applyEvent(UiEvent& event) {
 
 // --- DriverHost ------------------------------------------------------------
 
-void TfMain::log(std::string_view line) { events_->post(ui_event::LogLine{std::string(line)}); }
+void TfMain::log(std::string_view line) {
+  events_->post(ui_event::LogLine{std::string(line)});
+}
 
 void TfMain::slog(std::string_view text, int panel) {
   events_->post(ui_event::StatusText{std::string(text), panel});
 }
 
-void TfMain::clearLog() { events_->post(ui_event::ClearLog{}); }
+void TfMain::clearLog() {
+  events_->post(ui_event::ClearLog{});
+}
 
-void TfMain::showPage(int index) { events_->post(ui_event::ShowPage{index}); }
+void TfMain::showPage(int index) {
+  events_->post(ui_event::ShowPage{index});
+}
 
 void TfMain::pump() {
   // A granted close must not be undone by a pass that clears the flag when
@@ -301,14 +326,16 @@ void TfMain::setCancelEnabled(bool enabled) {
   events_->post(ui_event::CancelEnabled{enabled});
 }
 
-void TfMain::controlsChanged(const vantrel::StreamBoxes& boxes, const vantrel::OperationButtons& buttons) {
+void TfMain::controlsChanged(const vantrel::StreamBoxes& boxes,
+                             const vantrel::OperationButtons& buttons) {
   events_->post(ui_event::Controls{boxes, buttons});
 }
 
 bool TfMain::askYesNo(std::string_view question) {
   if (QThread::currentThread() != thread()) {
     // Only the window's own thread may show a dialog; No is the safe answer.
-    qWarning("A question was asked from a worker thread: %.*s", int(question.size()), question.data());
+    qWarning("A question was asked from a worker thread: %.*s", int(question.size()),
+             question.data());
     return false;
   }
   QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), fromStd(std::string(question)),

@@ -41,7 +41,15 @@ class TfMain : public QMainWindow, public vantrel::DriverHost {
   ~TfMain() override;
 
   // Page indices of PageControl, as the operations use them.
-  enum Page { StatusPage = 0, VideoPage, AudioPage, SubpicturePage, XplPage, OptionPage, AboutPage };
+  enum Page {
+    StatusPage = 0,
+    VideoPage,
+    AudioPage,
+    SubpicturePage,
+    XplPage,
+    OptionPage,
+    AboutPage
+  };
 
   // Source and playlist row.
   QLineEdit* eEVOfile = nullptr;
@@ -146,7 +154,8 @@ class TfMain : public QMainWindow, public vantrel::DriverHost {
   bool askYesNo(std::string_view question) override;
   void showPage(int index) override;
   void setCancelEnabled(bool enabled) override;
-  void controlsChanged(const vantrel::StreamBoxes& boxes, const vantrel::OperationButtons& buttons) override;
+  void controlsChanged(const vantrel::StreamBoxes& boxes,
+                       const vantrel::OperationButtons& buttons) override;
 
   bool operationRunning() const { return worker_ != nullptr; }
   // Applies whatever the worker has told the window so far.
@@ -160,7 +169,9 @@ class TfMain : public QMainWindow, public vantrel::DriverHost {
 
   void setFileChooser(std::unique_ptr<FileChooser> chooser) { chooser_ = std::move(chooser); }
   // The application's general error report; a message box unless replaced.
-  void setErrorReport(std::function<void(const QString&)> report) { errorReport_ = std::move(report); }
+  void setErrorReport(std::function<void(const QString&)> report) {
+    errorReport_ = std::move(report);
+  }
 
   // The status-bar text shown when a start is refused.
   static QString busyMessage();

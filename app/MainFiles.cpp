@@ -17,8 +17,12 @@
 namespace {
 
 // File names are bytes on Linux; these keep them as the file system has them.
-std::string toPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
-QString fromPath(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
+std::string toPath(const QString& path) {
+  return QFile::encodeName(path).toStdString();
+}
+QString fromPath(const std::string& path) {
+  return QFile::decodeName(QByteArray::fromStdString(path));
+}
 
 QStringList localFiles(const QMimeData* data) {
   QStringList files;
@@ -67,8 +71,8 @@ void TfMain::bbEVOClick() {
 
 void TfMain::bbXPLClick() {
   if (refuseWhileRunning()) return;
-  const auto chosen =
-      chooser_->choosePlaylist(this, fromPath(ws_.paths.XPLdir), fromPath(ws_.paths.PlaylistFileName));
+  const auto chosen = chooser_->choosePlaylist(this, fromPath(ws_.paths.XPLdir),
+                                               fromPath(ws_.paths.PlaylistFileName));
   if (!chosen || refuseWhileRunning()) return;
   takePlaylist(*chosen);
   if (cbAutoRead->isChecked()) bReadXPLClick();

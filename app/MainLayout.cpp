@@ -38,7 +38,9 @@ constexpr int kFastSizeLength = 3;
 constexpr int kBoxRows = 8;
 
 // A tool tip shows the part of a hint before its "|".
-void setHint(QWidget* widget, const QString& hint) { widget->setToolTip(hint.section(QLatin1Char('|'), 0, 0)); }
+void setHint(QWidget* widget, const QString& hint) {
+  widget->setToolTip(hint.section(QLatin1Char('|'), 0, 0));
+}
 
 template <typename W>
 W* named(W* widget, const char* name) {
@@ -54,7 +56,8 @@ QToolButton* folderButton(QWidget* parent, const char* name, const QString& hint
   return button;
 }
 
-QPushButton* pushButton(QWidget* parent, const char* name, const QString& caption, const QString& hint = {}) {
+QPushButton* pushButton(QWidget* parent, const char* name, const QString& caption,
+                        const QString& hint = {}) {
   auto* button = named(new QPushButton(caption, parent), name);
   if (!hint.isEmpty()) setHint(button, hint);
   return button;
@@ -77,7 +80,8 @@ QWidget* boxPage(QWidget* parent, std::array<QCheckBox*, N>& boxes, const char* 
   grid->setHorizontalSpacing(24);
   grid->setVerticalSpacing(2);
   for (size_t i = 0; i < N; ++i) {
-    QString name = QString::fromLatin1(prefix) + QString::number(i).rightJustified(digits, QLatin1Char('0'));
+    QString name =
+        QString::fromLatin1(prefix) + QString::number(i).rightJustified(digits, QLatin1Char('0'));
     auto* box = new QCheckBox(caption, page);
     box->setObjectName(name);
     box->setEnabled(false);
@@ -136,7 +140,8 @@ void TfMain::buildWindow() {
   PageControl->addTab(tsAudio, QStringLiteral("Audio"));
   PageControl->setTabToolTip(AudioPage, QStringLiteral("Check the desired audio streams"));
   PageControl->addTab(tsSubpicture, QStringLiteral("Subpicture"));
-  PageControl->setTabToolTip(SubpicturePage, QStringLiteral("Check the desired subpicture streams"));
+  PageControl->setTabToolTip(SubpicturePage,
+                             QStringLiteral("Check the desired subpicture streams"));
   PageControl->addTab(tsXPL, QStringLiteral("XPL"));
   PageControl->addTab(tsOption, QStringLiteral("Options"));
   PageControl->addTab(tsAbout, QStringLiteral("About"));
@@ -189,7 +194,8 @@ QWidget* TfMain::buildTopRow() {
   eXPLfile = named(new QLineEdit(QStringLiteral("VPLST000.XPL"), row), "eXPLfile");
   eXPLfile->setReadOnly(true);
   setHint(eXPLfile, QStringLiteral("Drop here the VPLST000.XPL"));
-  eXPLfile->setMinimumWidth(eXPLfile->fontMetrics().horizontalAdvance(QStringLiteral("VPLST000.XPL")) + 16);
+  eXPLfile->setMinimumWidth(
+      eXPLfile->fontMetrics().horizontalAdvance(QStringLiteral("VPLST000.XPL")) + 16);
   bbXPL = folderButton(row, "bbXPL", QStringLiteral("Browse the HD DVD disc's VPLST000.XPL"));
   bReadXPL = pushButton(row, "bReadXPL", QStringLiteral("Read XPL"),
                         QStringLiteral("Read the XPL file to detect stream infos"));
@@ -284,7 +290,8 @@ QWidget* TfMain::buildOptionPage() {
   auto* left = new QVBoxLayout(leftColumn);
   left->setContentsMargins(0, 0, 0, 0);
   left->setSpacing(3);
-  left->addWidget(named(new QLabel(QStringLiteral("Extensions (video, audio, subtitle)"), page), "lVideoExt"));
+  left->addWidget(
+      named(new QLabel(QStringLiteral("Extensions (video, audio, subtitle)"), page), "lVideoExt"));
   auto* extensions = new QHBoxLayout;
   eVideoExt = extensionEdit(page, "eVideoExt", QStringLiteral("mpv"));
   eAudioExt = extensionEdit(page, "eAudioExt", QStringLiteral("mpa"));
@@ -305,10 +312,12 @@ QWidget* TfMain::buildOptionPage() {
   folder->addWidget(bbWorkdir);
   left->addLayout(folder);
 
-  cbContinue = checkBox(page, "cbContinue", QStringLiteral("Continue with the next EVO"), true,
-                        QStringLiteral("Demux or Rebuild continues with FEATURE_2.EVO (if it exists) after "
-                                       "finishing FEATURE_1.EVO"));
-  cbAdjustPTS = checkBox(page, "cbAdjustPTS", QStringLiteral("Adjust PTS of the EVOs to follow"), false);
+  cbContinue =
+      checkBox(page, "cbContinue", QStringLiteral("Continue with the next EVO"), true,
+               QStringLiteral("Demux or Rebuild continues with FEATURE_2.EVO (if it exists) after "
+                              "finishing FEATURE_1.EVO"));
+  cbAdjustPTS =
+      checkBox(page, "cbAdjustPTS", QStringLiteral("Adjust PTS of the EVOs to follow"), false);
   left->addWidget(cbContinue);
   left->addWidget(cbAdjustPTS);
 
@@ -319,7 +328,8 @@ QWidget* TfMain::buildOptionPage() {
   ieFastSize = named(new TIntEdit(page), "ieFastSize");
   ieFastSize->setValue(300);
   limitTypedLength(ieFastSize, kFastSizeLength);
-  ieFastSize->setFixedWidth(std::max(33, ieFastSize->fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 10));
+  ieFastSize->setFixedWidth(
+      std::max(33, ieFastSize->fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 10));
   setHint(ieFastSize, QStringLiteral("Size of the fast check (in MBs)"));
   fast->addWidget(cbFastCheck);
   fast->addSpacing(6);
@@ -329,8 +339,9 @@ QWidget* TfMain::buildOptionPage() {
   fast->addStretch(1);
   left->addLayout(fast);
 
-  cbCountFr = checkBox(page, "cbCountFr", QStringLiteral("Count frames"), true,
-                       QStringLiteral("Works only if the process hasn't cancelled (even by Fast EVO checking)"));
+  cbCountFr = checkBox(
+      page, "cbCountFr", QStringLiteral("Count frames"), true,
+      QStringLiteral("Works only if the process hasn't cancelled (even by Fast EVO checking)"));
   cbDetails = checkBox(page, "cbDetails", QStringLiteral("Detailed info"), true,
                        QStringLiteral("Detailed information about streams"));
   left->addWidget(cbCountFr);
@@ -387,13 +398,15 @@ QWidget* TfMain::buildBottomRow() {
   auto* layout = new QHBoxLayout(row);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(4);
-  bDemux = pushButton(row, "bDemux", QStringLiteral("Demux"), QStringLiteral("Demux the source EVO to streams"));
+  bDemux = pushButton(row, "bDemux", QStringLiteral("Demux"),
+                      QStringLiteral("Demux the source EVO to streams"));
   QFont bold = bDemux->font();
   bold.setBold(true);
   bDemux->setFont(bold);
   bRebuild = pushButton(row, "bRebuild", QStringLiteral("Rebuild"));
   bReadVTI = pushButton(row, "bReadVTI", QStringLiteral("Read VTI"));
-  bCancel = pushButton(row, "bCancel", QStringLiteral("Cancel"), QStringLiteral("You can stop the actual process"));
+  bCancel = pushButton(row, "bCancel", QStringLiteral("Cancel"),
+                       QStringLiteral("You can stop the actual process"));
   layout->addWidget(bDemux);
   layout->addWidget(bRebuild);
   layout->addWidget(bReadVTI);

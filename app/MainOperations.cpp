@@ -17,7 +17,9 @@
 
 namespace {
 constexpr int kBusyMessageMilliseconds = 5000;
-std::string text(const QLineEdit* edit) { return edit->text().toStdString(); }
+std::string text(const QLineEdit* edit) {
+  return edit->text().toStdString();
+}
 }  // namespace
 
 QString TfMain::busyMessage() {
@@ -136,7 +138,8 @@ bool TfMain::bRebuildClick() {
 }
 
 bool TfMain::bReadXPLClick() {
-  return startOperation("Read XPL", [this] { operations_.readXPL(ws_, playlist_); }, true);
+  return startOperation(
+      "Read XPL", [this] { operations_.readXPL(ws_, playlist_); }, true);
 }
 
 bool TfMain::bWriteChapsClick() {
@@ -147,4 +150,6 @@ bool TfMain::bReadVTIClick() {
   return startOperation("Read VTI", [this] { operations_.readVTI(ws_); });
 }
 
-void TfMain::bCancelClick() { vantrel::bCancelClick(ws_); }
+void TfMain::bCancelClick() {
+  vantrel::bCancelClick(ws_);
+}

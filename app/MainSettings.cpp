@@ -96,7 +96,8 @@ QByteArray storedDateTime(const QDateTime& when) {
 }  // namespace
 
 void TfMain::noteInvalidSetting(const char* name) {
-  log("[re]Invalid data type for '" + std::string(name) + "'[/re] - the setting keeps its default.");
+  log("[re]Invalid data type for '" + std::string(name) +
+      "'[/re] - the setting keeps its default.");
 }
 
 void TfMain::RegRead() {
@@ -165,8 +166,10 @@ void TfMain::RegWrite() {
   store.setValue(QLatin1String(st::kVideoExt), eVideoExt->text());
   store.setValue(QLatin1String(st::kSubExt), eSubExt->text());
   store.setValue(QLatin1String(st::kWorkdir), eWorkdir->text());
-  store.setValue(QLatin1String(st::kEVOdir), QFile::decodeName(QByteArray::fromStdString(ws_.paths.EVOdir)));
-  store.setValue(QLatin1String(st::kXPLdir), QFile::decodeName(QByteArray::fromStdString(ws_.paths.XPLdir)));
+  store.setValue(QLatin1String(st::kEVOdir),
+                 QFile::decodeName(QByteArray::fromStdString(ws_.paths.EVOdir)));
+  store.setValue(QLatin1String(st::kXPLdir),
+                 QFile::decodeName(QByteArray::fromStdString(ws_.paths.XPLdir)));
   flag(st::kContinue, cbContinue->isChecked());
   flag(st::kFastCheck, cbFastCheck->isChecked());
   flag(st::kCountFrames, cbCountFr->isChecked());

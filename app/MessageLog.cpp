@@ -21,7 +21,8 @@ MessageLog::MessageLog(QWidget* parent) : QTextEdit(parent), family_(logFontFami
   connect(verticalScrollBar(), &QScrollBar::rangeChanged, this, [this](int, int maximum) {
     if (followEnd_) verticalScrollBar()->setValue(maximum);
   });
-  connect(verticalScrollBar(), &QScrollBar::actionTriggered, this, [this](int) { followEnd_ = false; });
+  connect(verticalScrollBar(), &QScrollBar::actionTriggered, this,
+          [this](int) { followEnd_ = false; });
 }
 
 QTextCharFormat MessageLog::formatFor(const vantrel::RunStyle& style) const {
@@ -31,7 +32,8 @@ QTextCharFormat MessageLog::formatFor(const vantrel::RunStyle& style) const {
   format.setFontWeight(style.bold ? QFont::Bold : QFont::Normal);
   format.setFontItalic(style.italic);
   format.setFontUnderline(style.underline);
-  if (style.colour) format.setForeground(QColor(style.colour->red, style.colour->green, style.colour->blue));
+  if (style.colour)
+    format.setForeground(QColor(style.colour->red, style.colour->green, style.colour->blue));
   return format;
 }
 
@@ -40,11 +42,14 @@ void MessageLog::appendLine(std::string_view markedUpLine) {
   cursor.movePosition(QTextCursor::End);
   const QTextCharFormat plain = formatFor(vantrel::RunStyle{});
   // The document starts with one empty block: the first line goes there.
-  if (lines_ > 0) cursor.insertBlock(QTextBlockFormat(), plain);
-  else cursor.setCharFormat(plain);
+  if (lines_ > 0)
+    cursor.insertBlock(QTextBlockFormat(), plain);
+  else
+    cursor.setCharFormat(plain);
   ++lines_;
   for (const vantrel::MarkupRun& run : vantrel::parseMarkup(markedUpLine))
-    cursor.insertText(QString::fromUtf8(run.text.data(), qsizetype(run.text.size())), formatFor(run.style));
+    cursor.insertText(QString::fromUtf8(run.text.data(), qsizetype(run.text.size())),
+                      formatFor(run.style));
 
   // Keep the new line in view, scrolled to its start.
   followEnd_ = true;

@@ -1,10 +1,10 @@
 #include "app/NumEdit.h"
 
-#include "app/EditLimits.h"
-
 #include <QApplication>
 #include <QKeyEvent>
 #include <QKeySequence>
+
+#include "app/EditLimits.h"
 
 namespace {
 constexpr int kInitialWidth = 33;
@@ -23,7 +23,9 @@ qint64 TIntEdit::Value() const {
   return ok ? value : 0;
 }
 
-void TIntEdit::setValue(qint64 value) { setProgramText(this, QString::number(value)); }
+void TIntEdit::setValue(qint64 value) {
+  setProgramText(this, QString::number(value));
+}
 
 bool TIntEdit::acceptsTypedCharacter(QChar c) {
   return c == kBackspace || c == kEnter || c == u'+' || c == u'-' || (c >= u'0' && c <= u'9');
@@ -32,7 +34,8 @@ bool TIntEdit::acceptsTypedCharacter(QChar c) {
 void TIntEdit::keyPressEvent(QKeyEvent* event) {
   // Shortcuts (paste, copy, undo, select all) and keys without a printable
   // character (arrows, Delete, Home) are not typing: let the edit have them.
-  const bool shortcut = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+  const bool shortcut =
+      event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
   const QString typed = event->text();
   if (!shortcut && !typed.isEmpty()) {
     for (QChar c : typed) {

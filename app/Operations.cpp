@@ -12,7 +12,9 @@ OperationSet defaultOperations() {
   ops.readEVO = [](vantrel::Workspace& ws) { vantrel::bReadEVOClick(ws, &vantrel::bRebuildClick); };
   ops.demux = [](vantrel::Workspace& ws) { vantrel::bDemuxClick(ws); };
   ops.rebuild = [](vantrel::Workspace& ws) { vantrel::bRebuildClick(ws); };
-  ops.readXPL = [](vantrel::Workspace& ws, vantrel::PlaylistView& view) { vantrel::bReadXPLClick(ws, view); };
+  ops.readXPL = [](vantrel::Workspace& ws, vantrel::PlaylistView& view) {
+    vantrel::bReadXPLClick(ws, view);
+  };
   ops.writeChaps = [](vantrel::Workspace& ws, const vantrel::PlaylistView& view) {
     vantrel::bWriteChapsClick(ws, view);
   };

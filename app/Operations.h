@@ -2,8 +2,8 @@
 
 #include <functional>
 
-#include "metadata/playlist_view.h"
 #include "drivers/workspace.h"
+#include "metadata/playlist_view.h"
 
 // The operations behind the window's buttons. Each runs to its end on the
 // calling thread (the window calls them on its worker thread). The window

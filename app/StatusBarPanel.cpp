@@ -13,6 +13,10 @@ void StatusBarPanel::setPanelText(const QString& text) {
   updateGeometry();
 }
 
-QSize StatusBarPanel::sizeHint() const { return {panelWidth_, QLabel::sizeHint().height()}; }
+QSize StatusBarPanel::sizeHint() const {
+  return {panelWidth_, QLabel::sizeHint().height()};
+}
 
-QSize StatusBarPanel::minimumSizeHint() const { return {0, QLabel::minimumSizeHint().height()}; }
+QSize StatusBarPanel::minimumSizeHint() const {
+  return {0, QLabel::minimumSizeHint().height()};
+}

@@ -8,7 +8,8 @@ namespace {
 constexpr qint64 kSliceMilliseconds = 25;
 }  // namespace
 
-UiEventQueue::UiEventQueue(Apply apply, QObject* parent) : QObject(parent), apply_(std::move(apply)) {}
+UiEventQueue::UiEventQueue(Apply apply, QObject* parent)
+    : QObject(parent), apply_(std::move(apply)) {}
 
 void UiEventQueue::post(UiEvent event) {
   std::unique_lock lock(mutex_);

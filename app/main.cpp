@@ -1,8 +1,8 @@
 // Program start: the application, the one window, the message loop.
 
-#include <QApplication>
-
 #include "app/Main.h"
+
+#include <QApplication>
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);

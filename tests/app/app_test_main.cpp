@@ -21,7 +21,8 @@ int main(int argc, char* argv[]) {
   QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
   const char* only = argc > 1 && argv[1][0] != '-' ? argv[1] : nullptr;
   QStringList qtestArguments{QString::fromLocal8Bit(argv[0])};
-  for (int i = only ? 2 : 1; i < argc; ++i) qtestArguments.push_back(QString::fromLocal8Bit(argv[i]));
+  for (int i = only ? 2 : 1; i < argc; ++i)
+    qtestArguments.push_back(QString::fromLocal8Bit(argv[i]));
 
   int failures = 0;
   bool found = false;

@@ -1,11 +1,11 @@
 #include "tests/app/app_test_support.h"
 
 #include <QAbstractButton>
-#include <QPushButton>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPushButton>
 #include <QSettings>
 #include <QTextBlock>
 #include <QTimer>
@@ -64,7 +64,8 @@ ScriptedChooser* scriptChooser(TfMain& window) {
   return raw;
 }
 
-QuestionAnswerer::QuestionAnswerer(QMessageBox::StandardButton button) : timer_(std::make_unique<QTimer>()) {
+QuestionAnswerer::QuestionAnswerer(QMessageBox::StandardButton button)
+    : timer_(std::make_unique<QTimer>()) {
   timer_->setInterval(10);
   QObject::connect(timer_.get(), &QTimer::timeout, [this, button] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
@@ -157,7 +158,8 @@ vantrel::psmux::Bytes smallTitle(int fillerPacks) {
 
 QStringList logLines(const TfMain& window) {
   QStringList lines;
-  for (QTextBlock block = window.reMessage->document()->begin(); block.isValid(); block = block.next())
+  for (QTextBlock block = window.reMessage->document()->begin(); block.isValid();
+       block = block.next())
     lines.push_back(block.text());
   if (window.reMessage->lineCount() == 0) lines.clear();
   return lines;

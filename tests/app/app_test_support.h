@@ -35,7 +35,8 @@ class SettingsSandbox {
 class ScriptedChooser : public FileChooser {
  public:
   std::optional<QString> chooseSource(QWidget*, const QString& folder) override;
-  std::optional<QString> choosePlaylist(QWidget*, const QString& folder, const QString& proposedName) override;
+  std::optional<QString> choosePlaylist(QWidget*, const QString& folder,
+                                        const QString& proposedName) override;
   std::optional<QString> chooseFolder(QWidget*, const QString& folder) override;
 
   std::deque<std::optional<QString>> answers;
@@ -66,8 +67,8 @@ std::unique_ptr<QuestionAnswerer> answerNextQuestion(QMessageBox::StandardButton
 
 // Operations that record what they were asked to do and do nothing else.
 struct OperationLog {
-  std::vector<std::string> calls;       // "readEVO", "demux", ...
-  std::vector<std::string> sources;     // ws.paths.eEVOfile at each call
+  std::vector<std::string> calls;    // "readEVO", "demux", ...
+  std::vector<std::string> sources;  // ws.paths.eEVOfile at each call
 };
 OperationSet recordingOperations(std::shared_ptr<OperationLog> log);
 

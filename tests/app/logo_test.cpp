@@ -93,7 +93,8 @@ class LogoTest : public QObject {
     window.resize(window.minimumSize());
     QCoreApplication::processEvents();
     const QRect logo(window.imLogo->mapTo(&window, QPoint(0, 0)), window.imLogo->size());
-    for (QWidget* w : {static_cast<QWidget*>(window.bReadVTI), static_cast<QWidget*>(window.bCancel)}) {
+    for (QWidget* w :
+         {static_cast<QWidget*>(window.bReadVTI), static_cast<QWidget*>(window.bCancel)}) {
       const QRect button(w->mapTo(&window, QPoint(0, 0)), w->size());
       QVERIFY(!logo.intersects(button));
     }

@@ -1,10 +1,10 @@
 // The message log: markup runs become character formats, tags vanish.
 
+#include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <QScrollBar>
 
 #include "app/MessageLog.h"
 #include "tests/app/suites.h"
@@ -19,11 +19,19 @@ QTextCharFormat formatAt(const MessageLog& log, int line, int column) {
   return cursor.charFormat();
 }
 
-QString lineText(const MessageLog& log, int line) { return log.document()->findBlockByNumber(line).text(); }
+QString lineText(const MessageLog& log, int line) {
+  return log.document()->findBlockByNumber(line).text();
+}
 
-bool isBold(const QTextCharFormat& f) { return f.fontWeight() >= QFont::Bold; }
-bool hasDefaultColour(const QTextCharFormat& f) { return !f.hasProperty(QTextFormat::ForegroundBrush); }
-QColor colourOf(const QTextCharFormat& f) { return f.foreground().color(); }
+bool isBold(const QTextCharFormat& f) {
+  return f.fontWeight() >= QFont::Bold;
+}
+bool hasDefaultColour(const QTextCharFormat& f) {
+  return !f.hasProperty(QTextFormat::ForegroundBrush);
+}
+QColor colourOf(const QTextCharFormat& f) {
+  return f.foreground().color();
+}
 
 }  // namespace
 
@@ -35,8 +43,10 @@ class MarkupTest : public QObject {
     MessageLog log;
     log.appendLine("[b]Dolby Digital[/b] audio stream ");
     QCOMPARE(lineText(log, 0), QStringLiteral("Dolby Digital audio stream "));
-    for (int i = 0; i < 13; ++i) QVERIFY2(isBold(formatAt(log, 0, i)), qPrintable(QString::number(i)));
-    for (int i = 13; i < 27; ++i) QVERIFY2(!isBold(formatAt(log, 0, i)), qPrintable(QString::number(i)));
+    for (int i = 0; i < 13; ++i)
+      QVERIFY2(isBold(formatAt(log, 0, i)), qPrintable(QString::number(i)));
+    for (int i = 13; i < 27; ++i)
+      QVERIFY2(!isBold(formatAt(log, 0, i)), qPrintable(QString::number(i)));
     QVERIFY(hasDefaultColour(formatAt(log, 0, 0)));
     QCOMPARE(formatAt(log, 0, 0).fontPointSize(), 8.0);
   }

@@ -51,7 +51,8 @@ const char* const kPlaylist =
 
 QStringList topLevel(const QTreeWidget* tree) {
   QStringList texts;
-  for (int i = 0; i < tree->topLevelItemCount(); ++i) texts.push_back(tree->topLevelItem(i)->text(0));
+  for (int i = 0; i < tree->topLevelItemCount(); ++i)
+    texts.push_back(tree->topLevelItem(i)->text(0));
   return texts;
 }
 
@@ -75,7 +76,8 @@ class MetadataTest : public QObject {
     QDir().mkpath(out_);
     source_ = writeFile(dir_->filePath("HVDVD_TS/FEATURE_1.EVO"), smallTitle());
     const std::string text = kPlaylist;
-    playlist_ = writeFile(dir_->filePath("ADV_OBJ/VPLST000.XPL"), vantrel::psmux::Bytes(text.begin(), text.end()));
+    playlist_ = writeFile(dir_->filePath("ADV_OBJ/VPLST000.XPL"),
+                          vantrel::psmux::Bytes(text.begin(), text.end()));
   }
   void cleanup() {
     dir_.reset();
@@ -96,8 +98,10 @@ class MetadataTest : public QObject {
 
     QCOMPARE(window.PageControl->currentIndex(), int(TfMain::XplPage));
     QVERIFY(window.mXPL->toPlainText().contains(QStringLiteral("Main Feature")));
-    QVERIFY(!window.mXPL->toPlainText().contains(QStringLiteral("INTRO.MAP")));  // only the kept title
-    QCOMPARE(topLevel(window.tvXPL), (QStringList{"Info", "Video", "Audio", "Subtitle", "Chapter"}));
+    QVERIFY(
+        !window.mXPL->toPlainText().contains(QStringLiteral("INTRO.MAP")));  // only the kept title
+    QCOMPARE(topLevel(window.tvXPL),
+             (QStringList{"Info", "Video", "Audio", "Subtitle", "Chapter"}));
     QVERIFY(childrenOf(window.tvXPL, 0).contains(QStringLiteral("Title: Window Test Disc")));
     QCOMPARE(childrenOf(window.tvXPL, 1), QStringList{QStringLiteral("MPEG-2.s0")});
     QCOMPARE(childrenOf(window.tvXPL, 4).size(), 2);
@@ -106,7 +110,8 @@ class MetadataTest : public QObject {
     QCOMPARE(window.cbAudio[0]->text(), QStringLiteral("AC-3.2ch.s00.Stereo"));
     QCOMPARE(window.cbSub[2]->toolTip(), QStringLiteral("2bitRLE.s02.Captions"));
     QVERIFY(window.bDemux->isEnabled() && window.bRebuild->isEnabled());
-    QVERIFY(window.bWriteChaps->isEnabled() && window.bReadXPL->isEnabled() && window.bReadEVO->isEnabled());
+    QVERIFY(window.bWriteChaps->isEnabled() && window.bReadXPL->isEnabled() &&
+            window.bReadEVO->isEnabled());
     QVERIFY(window.grab().save(screenshotFolder() + QStringLiteral("/after_read_xpl_4_XPL.png")));
 
     QVERIFY(window.bWriteChapsClick());
@@ -115,7 +120,8 @@ class MetadataTest : public QObject {
     QVERIFY(chapters.open(QIODevice::ReadOnly));
     QCOMPARE(chapters.readAll(), QByteArray("CHAPTER01=00:00:00.000\r\nCHAPTER01NAME=Start\r\n"
                                             "CHAPTER02=00:10:00.500\r\nCHAPTER02NAME=Later\r\n"));
-    QVERIFY(logLines(window).contains(QStringLiteral("Chapters info writed to ") + chapters.fileName()));
+    QVERIFY(logLines(window).contains(QStringLiteral("Chapters info writed to ") +
+                                      chapters.fileName()));
     QVERIFY(window.bWriteChaps->isEnabled());
   }
 

@@ -1,5 +1,7 @@
 // The numeric edit: typed characters are filtered, the value is read safely.
 
+#include "app/NumEdit.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
@@ -7,7 +9,6 @@
 #include <QTest>
 
 #include "app/EditLimits.h"
-#include "app/NumEdit.h"
 #include "tests/app/suites.h"
 
 class NumEditTest : public QObject {

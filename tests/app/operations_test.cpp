@@ -145,7 +145,8 @@ class OperationsTest : public QObject {
     const QStringList lines = logLines(window);
     QVERIFY(lines.contains(QStringLiteral("Cancelled.")));
     // The run's own closing line comes after the answer.
-    QVERIFY(lines.lastIndexOf(QStringLiteral("Done.")) > lines.indexOf(QStringLiteral("Cancelled.")));
+    QVERIFY(lines.lastIndexOf(QStringLiteral("Done.")) >
+            lines.indexOf(QStringLiteral("Cancelled.")));
     QVERIFY(window.bDemux->isEnabled());
   }
 
@@ -168,6 +169,7 @@ class OperationsTest : public QObject {
     auto yes = answerNextQuestion(QMessageBox::Yes);
     window.close();  // granted: the window goes once the run has stopped
     QVERIFY(yes->answered);
+
     QTRY_VERIFY(!window.operationRunning());
     QTRY_VERIFY(!window.isVisible());
     QVERIFY(logLines(window).contains(QStringLiteral("Done.")));
@@ -204,7 +206,8 @@ class OperationsTest : public QObject {
       ws.buttons.readEVO = ws.buttons.browseEVO = ws.buttons.browseXPL = ws.buttons.readXPL = false;
       ws.notifyControls();
       ws.session.state.DemuxActive = true;
-      throw vantrel::FileError("Cannot open file \"/media/D/FEATURE_1.EVO\". No such file or directory");
+      throw vantrel::FileError(
+          "Cannot open file \"/media/D/FEATURE_1.EVO\". No such file or directory");
     };
     ops.readVTI = [](vantrel::Workspace&) {};
     TfMain window({}, ops);
@@ -215,7 +218,8 @@ class OperationsTest : public QObject {
     window.WMDropFiles({source});
     QTRY_VERIFY(!window.operationRunning());
     QCOMPARE(reports,
-             QStringList{QStringLiteral("Cannot open file \"/media/D/FEATURE_1.EVO\". No such file or directory")});
+             QStringList{QStringLiteral(
+                 "Cannot open file \"/media/D/FEATURE_1.EVO\". No such file or directory")});
     QVERIFY(window.bReadEVO->isEnabled());
     QVERIFY(window.bReadXPL->isEnabled());
     QVERIFY(window.bbEVO->isEnabled() && window.bbXPL->isEnabled());

@@ -147,7 +147,8 @@ class PathsTest : public QObject {
     auto source = makeSourceDialog(nullptr, disc_->path());
     QCOMPARE(source->windowTitle(), QStringLiteral("Choose the EVO file to demux"));
     QCOMPARE(source->nameFilters().size(), 4);
-    QCOMPARE(source->nameFilters().first(), QStringLiteral("All supported file (*.aob *.evo *.vob)"));
+    QCOMPARE(source->nameFilters().first(),
+             QStringLiteral("All supported file (*.aob *.evo *.vob)"));
     QCOMPARE(source->fileMode(), QFileDialog::ExistingFile);
     QVERIFY(source->testOption(QFileDialog::DontResolveSymlinks));
     QVERIFY(!(source->filter() & QDir::CaseSensitive));  // FEATURE_1.EVO matches *.evo

@@ -23,9 +23,13 @@ namespace st = vantrel::settings;
 
 namespace {
 
-QSettings store() { return QSettings(QLatin1String(st::kOrganization), QLatin1String(st::kApplication)); }
+QSettings store() {
+  return QSettings(QLatin1String(st::kOrganization), QLatin1String(st::kApplication));
+}
 
-QVariant stored(const char* name) { return store().value(QLatin1String(name)); }
+QVariant stored(const char* name) {
+  return store().value(QLatin1String(name));
+}
 
 double installDays() {
   const QByteArray bytes = stored(st::kInstall).toByteArray();
@@ -36,11 +40,11 @@ double installDays() {
 }
 
 // The order in which the close writes its values.
-const QStringList kWrittenNames{"WindowState", "Top",       "Left",        "Width",       "Height",
-                                "TreeWidth",   "AudioExt",  "VideoExt",    "SubExt",      "Workdir",
-                                "EVOdir",      "XPLdir",    "Continue",    "FastCheck",   "CountFrames",
-                                "Details",     "AutoRead",  "AutoDemux",   "AutoRebuild", "AutoClear",
-                                "FastSize",    "ADV_PCK",   "AdjustPTS",   "ReadVTI",     "Install"};
+const QStringList kWrittenNames{
+    "WindowState", "Top",       "Left",     "Width",     "Height",      "TreeWidth", "AudioExt",
+    "VideoExt",    "SubExt",    "Workdir",  "EVOdir",    "XPLdir",      "Continue",  "FastCheck",
+    "CountFrames", "Details",   "AutoRead", "AutoDemux", "AutoRebuild", "AutoClear", "FastSize",
+    "ADV_PCK",     "AdjustPTS", "ReadVTI",  "Install"};
 
 }  // namespace
 
@@ -87,10 +91,11 @@ class SettingsTest : public QObject {
       window.eWorkdir->setText(QStringLiteral("/tmp/out, with comma"));
       window.workspace().paths.EVOdir = "/media/D/HVDVD_TS/";
       window.workspace().paths.XPLdir = "/media/D/ADV_OBJ/";
-      for (QCheckBox* box : {window.cbContinue, window.cbFastCheck, window.cbCountFr, window.cbDetails,
-                             window.cbAutoRead, window.cbReadVTI})
+      for (QCheckBox* box : {window.cbContinue, window.cbFastCheck, window.cbCountFr,
+                             window.cbDetails, window.cbAutoRead, window.cbReadVTI})
         box->setChecked(false);
-      for (QCheckBox* box : {window.cbAutoClear, window.cbRBAdvanced, window.cbAdjustPTS}) box->setChecked(true);
+      for (QCheckBox* box : {window.cbAutoClear, window.cbRBAdvanced, window.cbAdjustPTS})
+        box->setChecked(true);
       window.rbAutoRebuild->setChecked(true);
       window.ieFastSize->setValue(42);
       window.resize(700, 420);
@@ -110,8 +115,8 @@ class SettingsTest : public QObject {
     QCOMPARE(again.eWorkdir->text(), QStringLiteral("/tmp/out, with comma"));
     QCOMPARE(again.workspace().paths.EVOdir, std::string("/media/D/HVDVD_TS/"));
     QCOMPARE(again.workspace().paths.XPLdir, std::string("/media/D/ADV_OBJ/"));
-    for (QCheckBox* box : {again.cbContinue, again.cbFastCheck, again.cbCountFr, again.cbDetails, again.cbAutoRead,
-                           again.cbReadVTI})
+    for (QCheckBox* box : {again.cbContinue, again.cbFastCheck, again.cbCountFr, again.cbDetails,
+                           again.cbAutoRead, again.cbReadVTI})
       QVERIFY2(!box->isChecked(), qPrintable(box->objectName()));
     for (QCheckBox* box : {again.cbAutoClear, again.cbRBAdvanced, again.cbAdjustPTS})
       QVERIFY2(box->isChecked(), qPrintable(box->objectName()));
@@ -238,8 +243,9 @@ class SettingsTest : public QObject {
     QCOMPARE(window.cbVideo[0]->text(), QStringLiteral("No video stream"));
     const QStringList lines = logLines(window);
     for (const char* name : {"Width", "AudioExt", "Continue", "FastSize", "TreeWidth"})
-      QVERIFY2(lines.contains(QStringLiteral("Invalid data type for '%1' - the setting keeps its default.")
-                                  .arg(QLatin1String(name))),
+      QVERIFY2(lines.contains(
+                   QStringLiteral("Invalid data type for '%1' - the setting keeps its default.")
+                       .arg(QLatin1String(name))),
                name);
     QCOMPARE(lines.size(), 5);
   }

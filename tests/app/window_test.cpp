@@ -57,7 +57,8 @@ class WindowTest : public QObject {
     QCOMPARE(window.PageControl->count(), pages.size());
     for (int i = 0; i < pages.size(); ++i) QCOMPARE(window.PageControl->tabText(i), pages[i]);
     QCOMPARE(window.PageControl->currentIndex(), 0);
-    QCOMPARE(window.PageControl->tabToolTip(3), QStringLiteral("Check the desired subpicture streams"));
+    QCOMPARE(window.PageControl->tabToolTip(3),
+             QStringLiteral("Check the desired subpicture streams"));
 
     // A hint with a "|" shows only its first part.
     QCOMPARE(window.eEVOfile->toolTip(), QStringLiteral("Drop here the source EVO file"));
@@ -75,11 +76,13 @@ class WindowTest : public QObject {
 
   void startStatesAndDefaults() {
     TfMain window;
-    for (QWidget* off : std::initializer_list<QWidget*>{window.bReadEVO, window.bReadXPL, window.bDemux,
-                                                        window.bRebuild, window.bCancel, window.bWriteChaps})
+    for (QWidget* off :
+         std::initializer_list<QWidget*>{window.bReadEVO, window.bReadXPL, window.bDemux,
+                                         window.bRebuild, window.bCancel, window.bWriteChaps})
       QVERIFY2(!off->isEnabled(), qPrintable(off->objectName()));
-    for (QWidget* on : std::initializer_list<QWidget*>{window.bReadVTI, window.bbEVO, window.bbXPL, window.bClear,
-                                                       window.bbWorkdir, window.ieFastSize, window.cbContinue})
+    for (QWidget* on :
+         std::initializer_list<QWidget*>{window.bReadVTI, window.bbEVO, window.bbXPL, window.bClear,
+                                         window.bbWorkdir, window.ieFastSize, window.cbContinue})
       QVERIFY2(on->isEnabled(), qPrintable(on->objectName()));
     for (QCheckBox* box : window.cbVideo) {
       QVERIFY(!box->isEnabled());
@@ -90,9 +93,12 @@ class WindowTest : public QObject {
     QCOMPARE(window.eAudioExt->text(), QStringLiteral("mpa"));
     QCOMPARE(window.eSubExt->text(), QStringLiteral("sup"));
     QCOMPARE(window.ieFastSize->Value(), 300);
-    QVERIFY(window.cbContinue->isChecked() && window.cbFastCheck->isChecked() && window.cbCountFr->isChecked());
-    QVERIFY(window.cbDetails->isChecked() && window.cbAutoRead->isChecked() && window.cbReadVTI->isChecked());
-    QVERIFY(!window.cbAdjustPTS->isChecked() && !window.cbRBAdvanced->isChecked() && !window.cbAutoClear->isChecked());
+    QVERIFY(window.cbContinue->isChecked() && window.cbFastCheck->isChecked() &&
+            window.cbCountFr->isChecked());
+    QVERIFY(window.cbDetails->isChecked() && window.cbAutoRead->isChecked() &&
+            window.cbReadVTI->isChecked());
+    QVERIFY(!window.cbAdjustPTS->isChecked() && !window.cbRBAdvanced->isChecked() &&
+            !window.cbAutoClear->isChecked());
     QVERIFY(window.rbNoAuto->isChecked());
     QVERIFY(window.size() == QSize(653, 341));
 
@@ -122,7 +128,8 @@ class WindowTest : public QObject {
     window.slog("Opening", 0);
     window.flushEvents();
     QCOMPARE(window.StatusPanel[0]->text(), QStringLiteral(" Opening"));
-    const int expected = window.StatusPanel[0]->fontMetrics().horizontalAdvance(QStringLiteral(" Openinga"));
+    const int expected =
+        window.StatusPanel[0]->fontMetrics().horizontalAdvance(QStringLiteral(" Openinga"));
     QCOMPARE(window.StatusPanel[0]->panelWidth(), expected);
     QCoreApplication::processEvents();
     QCOMPARE(window.StatusPanel[0]->width(), expected);
@@ -146,7 +153,8 @@ class WindowTest : public QObject {
     const QString source = writeFile(dir.filePath("HVDVD_TS/FEATURE_1.EVO"), smallTitle());
     auto ops = std::make_shared<OperationLog>();
     TfMain window({source}, recordingOperations(ops));
-    QSettings(QStringLiteral("Corvane Software"), QStringLiteral("Vantrel")).setValue("AutoRead", 0);
+    QSettings(QStringLiteral("Corvane Software"), QStringLiteral("Vantrel"))
+        .setValue("AutoRead", 0);
     window.FormActivate();
     QVERIFY(!window.cbAutoRead->isChecked());
     QTRY_COMPARE(ops->calls.size(), size_t(1));
@@ -251,9 +259,9 @@ class WindowTest : public QObject {
     for (int page = 0; page < window.PageControl->count(); ++page) {
       window.PageControl->setCurrentIndex(page);
       QCoreApplication::processEvents();
-      QVERIFY(window.grab().save(screenshotFolder() + QStringLiteral("/empty_%1_%2.png")
-                                                          .arg(page)
-                                                          .arg(window.PageControl->tabText(page))));
+      QVERIFY(window.grab().save(
+          screenshotFolder() +
+          QStringLiteral("/empty_%1_%2.png").arg(page).arg(window.PageControl->tabText(page))));
     }
   }
 
