@@ -299,11 +299,16 @@ WrittenFile writeRepeatedTitle(const SampleTitle& title, const std::string& path
   psmux::CountingPackSink counter;
   mux(title, units, fileOptions(1, 0), counter);
   const uint64_t round = counter.size();
-  const uint64_t repeats = round == 0 ? 1 : minBytes / round + 1;
+  if (round == 0) throw std::invalid_argument("the title has no streams to repeat");
+  uint64_t repeats = minBytes / round + 2;  // rounds in a row pack a little tighter than one alone
 
   fs::path parent = fs::path(path).parent_path();
   if (!parent.empty()) fs::create_directories(parent);
-  return muxFile(title, units, path, fileOptions(1, 0), repeats, period);
+  for (;;) {
+    WrittenFile file = muxFile(title, units, path, fileOptions(1, 0), repeats, period);
+    if (file.bytes >= minBytes) return file;
+    repeats += (minBytes - file.bytes) / round + 1;
+  }
 }
 
 Playlist samplePlaylist(const SampleTitle& title) {
