@@ -1,11 +1,32 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds a release build and runs the main job on
-# the bundled sample. Extra arguments go to vantrel-cli.
+# the bundled sample title: reads it and demuxes every stream into ./out.
+#
+#   ./run.sh                 the main job on the sample
+#   ./run.sh --streams v0    extra options for the main job
+#   ./run.sh read FILE ...   any vantrel-cli command line
+#   ./run.sh gui             the window, on the sample
 set -euo pipefail
 cd "$(dirname "$0")"
 source tools/scripts/ensure_packages.sh
-ensure_packages build-essential cmake ninja-build pkg-config
+packages=(build-essential cmake ninja-build pkg-config)
+[ "${1:-}" = gui ] && packages+=(qt6-base-dev libgl-dev libjpeg-dev)
+ensure_packages "${packages[@]}"
+
 build=build-release
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVANTREL_TESTS=OFF >/dev/null
 cmake --build "$build"
-echo "The command line is not built yet." >&2
+
+sample=samples/HVDVD_TS/FEATURE_1.EVO
+case "${1:-}" in
+  gui)
+    shift
+    exec "$build/app/vantrel" "$(pwd)/$sample" "$@"
+    ;;
+  read|demux|rebuild|xpl|vti|-h|--help|--version)
+    exec "$build/cli/vantrel-cli" "$@"
+    ;;
+esac
+
+mkdir -p out
+"$build/cli/vantrel-cli" demux "$sample" -o out "$@"

@@ -64,8 +64,14 @@ struct Workspace {
   SourcePaths paths;
   CatalogueOrigin catalogueOrigin = CatalogueOrigin::None;
   std::string catalogueSource;  // the source path the last Read EVO scanned
+  int errorsLogged = 0;         // error lines logged by the operations so far
 
   void notifyControls() { host.controlsChanged(boxes, buttons); }
+  // Logs an error of an operation as one red line.
+  void logError(const std::string& message) {
+    ++errorsLogged;
+    host.log("[re]" + message + "[/re]");
+  }
 };
 
 }  // namespace vantrel

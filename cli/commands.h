@@ -1,0 +1,30 @@
+#pragma once
+
+#include "cli/cli_options.h"
+#include "cli/terminal_host.h"
+#include "drivers/workspace.h"
+
+namespace vantrel::cli {
+
+// What a command works with.
+struct CliContext {
+  const CliOptions& options;
+  TerminalHost& host;
+  Workspace& ws;
+  // True once Ctrl-C was pressed: no further operation is started.
+  bool (*interrupted)();
+};
+
+// Each returns the exit status (0, or 1 after an error).
+int runRead(CliContext& context);
+int runDemux(CliContext& context);
+int runRebuild(CliContext& context);  // Read EVO, then Rebuild of the chosen streams
+
+// Chooses the source file as the window does and copies the options.
+void prepareWorkspace(CliContext& context, const std::string& source);
+
+// Leaves only the chosen streams ticked; reports each choice the title does
+// not hold and returns false then.
+bool applyStreamChoice(CliContext& context);
+
+}  // namespace vantrel::cli

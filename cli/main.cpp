@@ -1,0 +1,64 @@
+// vantrel-cli: the program's operations from the command line.
+#include <atomic>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "cli/interrupt_watcher.h"
+#include "common/file_io.h"
+#include "common/version.h"
+#include "drivers/operations.h"
+
+namespace {
+
+std::atomic<bool> gInterrupted{false};
+
+int runCommand(vantrel::cli::CliContext& context) {
+  using namespace vantrel::cli;
+  const std::string& command = context.options.command;
+  if (command == "read") return runRead(context);
+  if (command == "demux") return runDemux(context);
+  if (command == "rebuild") return runRebuild(context);
+  context.ws.logError("The command " + command + " is not available in this build.");
+  return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace vantrel;
+  using namespace vantrel::cli;
+  std::vector<std::string> args(argv + 1, argv + argc);
+  CliOptions options;
+  if (auto problem = parseArguments(args, options)) {
+    std::fprintf(stderr, "vantrel-cli: %s\nTry 'vantrel-cli --help' for more information.\n",
+                 problem->c_str());
+    return 2;
+  }
+  if (options.help) {
+    std::fputs(usageText().c_str(), stdout);
+    return 0;
+  }
+  if (options.version) {
+    std::printf("vantrel-cli %s (%s)\n", kProgramVersion, kProgramName);
+    return 0;
+  }
+
+  TerminalHost host(stdout, stderr);
+  Workspace ws(host);
+  InterruptWatcher watcher([&ws] {
+    gInterrupted = true;
+    bCancelClick(ws);
+  });
+  CliContext context{options, host, ws, [] { return gInterrupted.load(); }};
+  int status = 0;
+  try {
+    status = runCommand(context);
+  } catch (const std::exception& error) {
+    ws.logError(error.what());
+    status = 1;
+  }
+  if (gInterrupted) return 130;
+  return status;
+}

@@ -1,0 +1,86 @@
+// vantrel-cli rebuild: reads the title, then keeps the chosen streams.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "tests/support/temp_dir.h"
+#include "tools/psmux/ps_builder.h"
+
+namespace vantrel::testing {
+namespace {
+
+using psmux::Bytes;
+
+const std::string kCli = std::string(VANTREL_BINARY_DIR) + "/cli/vantrel-cli";
+
+// Navigation pack, MPEG-2 video, AC-3 80 and 81, an advanced-content pack.
+// Each stream pack ends in its tag byte.
+Bytes twoAudioTitle() {
+  psmux::Navigation nav;
+  nav.audioBound = 2;
+  nav.audioSync = {1, 1};
+  Bytes title = psmux::navigationPack(0, nav);
+  auto add = [&](uint8_t streamId, int substream, uint8_t tag) {
+    psmux::Pes pes;
+    pes.streamId = streamId;
+    pes.pts = 90000;
+    if (substream >= 0) pes.payload = psmux::audioSubstreamHeader(uint8_t(substream));
+    pes.payload.resize(pes.payload.size() + 3000, tag);
+    psmux::append(title, psmux::packWithPes(0, pes));
+  };
+  add(0xE0, -1, 1);
+  add(0xBD, 0x80, 2);
+  add(0xBD, 0x81, 3);
+  psmux::append(title, psmux::advancedContentPack(0));
+  return title;
+}
+
+int cli(const std::string& arguments, std::string* out) {
+  return runCommand(kCli + " " + arguments + " 2>/dev/null", out);
+}
+
+TEST(CliRebuild, KeepsTheChosenStreamsRenumbered) {
+  TempDir dir;
+  const std::string source = dir.write("HVDVD_TS/TITLE.EVO", twoAudioTitle());
+  std::filesystem::create_directory(dir.file("out"));
+  const std::string output = dir.file("out/TITLE.rebuilt.EVO");
+  std::string out;
+
+  ASSERT_EQ(cli("rebuild '" + source + "' -o '" + dir.file("out") + "' --streams v0,a1 --adv", &out), 0)
+      << out;
+  EXPECT_NE(out.find("Creating " + output + "\nOpening file TITLE.EVO\nFile size: 0 Mbytes.\n"
+                     "Rebuilding...\nDone.\n"),
+            std::string::npos)
+      << out;
+  Bytes rebuilt = readFileBytes(output);
+  ASSERT_EQ(rebuilt.size(), 4 * psmux::kPackSize);
+  const uint8_t* audio = rebuilt.data() + 2 * psmux::kPackSize;
+  EXPECT_EQ(audio[23 + audio[22]], 0x80);         // was 81
+  EXPECT_EQ(audio[psmux::kPackSize - 1], 3);      // the 81 pack's payload
+  EXPECT_EQ(rebuilt[3 * psmux::kPackSize + 20], 0x80);  // the advanced-content pack
+
+  ASSERT_EQ(cli("read --no-details --no-count-frames '" + output + "'", &out), 0);
+  EXPECT_NE(out.find("Dolby Digital audio stream 0 found!"), std::string::npos) << out;
+  EXPECT_EQ(out.find("audio stream 1"), std::string::npos) << out;
+
+  ASSERT_EQ(cli("rebuild '" + source + "' -o '" + dir.file("out") + "' --streams a1", &out), 0);
+  EXPECT_EQ(readFileBytes(output).size(), 2 * psmux::kPackSize);  // navigation and audio
+}
+
+TEST(CliRebuild, RefusesWhatItCannotRebuild) {
+  TempDir dir;
+  std::string out;
+  const std::string vob = dir.write("VTS_01_1.VOB", twoAudioTitle());
+  EXPECT_EQ(cli("rebuild '" + vob + "' -o '" + dir.path() + "'", &out), 1);
+  EXPECT_NE(out.find("the source must be an .EVO file"), std::string::npos) << out;
+  EXPECT_FALSE(std::filesystem::exists(dir.file("VTS_01_1.rebuilt.EVO")));
+
+  const std::string source = dir.write("TITLE.EVO", twoAudioTitle());
+  EXPECT_EQ(cli("rebuild '" + source + "' -o '" + dir.path() + "' --streams a5", &out), 1);
+  EXPECT_NE(out.find("The title holds no stream a5."), std::string::npos) << out;
+  EXPECT_EQ(cli("rebuild '" + source + "' -o '" + dir.file("missing") + "'", &out), 1);
+  EXPECT_NE(out.find("Cannot create file"), std::string::npos) << out;
+}
+
+}  // namespace
+}  // namespace vantrel::testing

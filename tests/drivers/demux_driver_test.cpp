@@ -1,0 +1,175 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "tests/drivers/driver_harness.h"
+
+namespace vantrel::testing {
+namespace {
+
+// Read EVO, then Demux, on the given driver.
+void readThenDemux(Driver& d) {
+  d.readEvo();
+  d.host.rec.lines.clear();
+  d.demux();
+}
+
+TEST(Demux, TwoFileChainGivesOneFilePerStreamWithBothFilesInOrder) {
+  Driver d;
+  d.source("HVDVD_TS/FEATURE_1.EVO", smallTitle(1));
+  d.dir.write("HVDVD_TS/FEATURE_2.EVO", smallTitle(2, 2, 90000 + 180000));
+  readThenDemux(d);
+  const std::string prefix = d.dir.path() + "/FEATURE_1_MERGED";
+  const std::vector<std::string> head = {"Creating " + prefix + ".MPEG-2.stream.0.mpv",
+                                         "Creating " + prefix + ".DD.stream.00.mpa",
+                                         "Creating " + prefix + ".Subpicture.02.sup",
+                                         "Opening file [b]FEATURE_1.EVO[/b]",
+                                         "File size: 0 Mbytes.",
+                                         "Demuxing FEATURE_1.EVO",
+                                         "Opening file [b]FEATURE_2.EVO[/b]",
+                                         "File size: 0 Mbytes.",
+                                         "Demuxing FEATURE_2.EVO",
+                                         "Done.",
+                                         ""};
+  ASSERT_GE(d.lines().size(), head.size());
+  EXPECT_EQ(std::vector<std::string>(d.lines().begin(), d.lines().begin() + long(head.size())), head);
+  EXPECT_EQ(readFileBytes(prefix + ".DD.stream.00.mpa"), (Bytes{0x0B, 0x77, 1, 0x0B, 0x77, 2}));
+  const Bytes video = readFileBytes(prefix + ".MPEG-2.stream.0.mpv");
+  ASSERT_EQ(video.size(), 40u);
+  EXPECT_EQ(video[4], 1);
+  EXPECT_EQ(video[39], 2);
+  // Subpicture times are rebased on the smallest first PTS of the scan.
+  const Bytes sup = readFileBytes(prefix + ".Subpicture.02.sup");
+  ASSERT_EQ(sup.size(), 2 * 14u);
+  EXPECT_EQ(sup[2], 0x28);  // 9000 = 0x2328, little-endian
+  EXPECT_EQ(sup[3], 0x23);
+  EXPECT_EQ(d.ws.session.state.FrameCount[0], 8);
+  EXPECT_TRUE(d.host.buttons.demux);
+  EXPECT_FALSE(d.ws.session.state.DemuxActive);
+}
+
+TEST(Demux, OutputNamesFollowTheFolderAndExtensions) {
+  for (const char* folderEnd : {"", "/"}) {
+    Driver d;
+    d.ws.options.continueChain = false;
+    d.ws.options.workdir = d.dir.path() + folderEnd;
+    d.ws.options.audioExt = "ac3";
+    d.source("T/FEATURE_1.EVO", smallTitle(1));
+    d.dir.write("T/FEATURE_2.EVO", smallTitle(2));
+    readThenDemux(d);
+    EXPECT_TRUE(d.logged("Creating " + d.dir.path() + "/FEATURE_1.DD.stream.00.ac3")) << folderEnd;
+    EXPECT_TRUE(d.logged("Creating " + d.dir.path() + "/FEATURE_1.MPEG-2.stream.0.mpv"));
+    EXPECT_TRUE(d.logged("Creating " + d.dir.path() + "/FEATURE_1.Subpicture.02.sup"));
+    EXPECT_FALSE(d.logged("Opening file [b]FEATURE_2.EVO[/b]"));
+  }
+}
+
+TEST(Demux, AnEmptyFolderWritesIntoTheCurrentFolder) {
+  Driver d;
+  d.source("T/A.EVO", smallTitle(1));
+  d.ws.options.workdir.clear();
+  d.readEvo();
+  const auto previous = std::filesystem::current_path();
+  std::filesystem::current_path(d.dir.path());
+  d.demux();
+  std::filesystem::current_path(previous);
+  EXPECT_TRUE(d.logged("Creating A.DD.stream.00.mpa"));
+  EXPECT_TRUE(fileExists(d.dir.file("A.DD.stream.00.mpa")));
+}
+
+TEST(Demux, AMissingOutputFolderIsLoggedInRedAndTheRunCloses) {
+  Driver d;
+  d.source("T/A.EVO", smallTitle(1));
+  d.ws.options.workdir = d.dir.file("no/such");
+  readThenDemux(d);
+  const std::string name = d.dir.file("no/such") + "/A.MPEG-2.stream.0.mpv";
+  const std::vector<std::string> expected = {
+      "[re]Cannot create file \"" + name + "\". No such file or directory[/re]", "Done.", ""};
+  EXPECT_EQ(std::vector<std::string>(d.lines().begin(), d.lines().begin() + 3), expected);
+  EXPECT_EQ(d.ws.errorsLogged, 1);
+  EXPECT_TRUE(d.host.buttons.demux);
+  EXPECT_FALSE(d.ws.session.state.DemuxActive);
+}
+
+TEST(Demux, NothingTickedReadsTheChainAndWritesNothing) {
+  Driver d;
+  d.source("T/A.EVO", smallTitle(1));
+  d.readEvo();
+  for (auto& box : d.ws.boxes.video) box.ticked = false;
+  for (auto& box : d.ws.boxes.audio) box.ticked = false;
+  for (auto& box : d.ws.boxes.subpicture) box.ticked = false;
+  d.host.rec.lines.clear();
+  d.demux();
+  EXPECT_EQ(d.lines()[0], "Opening file [b]A.EVO[/b]");
+  EXPECT_TRUE(d.logged("Done."));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(d.dir.path()),
+                          std::filesystem::directory_iterator{}),
+            1);  // only the source folder
+}
+
+TEST(Demux, RunningTwiceOverwritesTheOutputs) {
+  Driver d;
+  d.source("T/A.EVO", smallTitle(1));
+  readThenDemux(d);
+  d.demux();
+  EXPECT_EQ(readFileBytes(d.dir.file("A.DD.stream.00.mpa")), (Bytes{0x0B, 0x77, 1}));
+}
+
+// A caption from a playlist may hold separators: the output stays in the folder.
+TEST(Demux, CaptionsCannotLeadOutOfTheOutputFolder) {
+  Driver d;
+  d.source("T/A.EVO", smallTitle(1));
+  d.readEvo();
+  d.ws.boxes.audio[0].caption = "../../escape/DD";
+  d.ws.boxes.video[0].ticked = d.ws.boxes.subpicture[2].ticked = false;
+  d.demux();
+  EXPECT_TRUE(fileExists(d.dir.file("A..._.._escape_DD.mpa")));
+}
+
+// An output name that is a link to a source would truncate the source.
+TEST(Demux, NeverCreatesAnOutputOverASourceOfTheChain) {
+  Driver d;
+  const std::string source = d.source("T/FEATURE_1.EVO", smallTitle(1));
+  d.readEvo();
+  const std::string output = d.dir.file("FEATURE_1.DD.stream.00.mpa");
+  std::filesystem::create_hard_link(source, output);
+  const Bytes before = readFileBytes(source);
+  d.host.rec.lines.clear();
+  d.demux();
+  EXPECT_EQ(readFileBytes(source), before);
+  ASSERT_FALSE(d.lines().empty());
+  EXPECT_EQ(d.lines()[0], "[re]Cannot create file \"" + output +
+                              "\". It is a source file of this title and would be destroyed.[/re]");
+  EXPECT_FALSE(d.logged("Opening file [b]FEATURE_1.EVO[/b]"));
+  EXPECT_TRUE(d.logged("Done."));
+}
+
+TEST(Demux, CancelIsConfirmedDuringADemuxPass) {
+  for (bool yes : {false, true}) {
+    Driver d;
+    Bytes big;
+    while (big.size() < 5u << 20) psmux::append(big, smallTitle(1, 60));
+    d.source("T/FEATURE_1.EVO", big);
+    d.dir.write("T/FEATURE_2.EVO", smallTitle(2));
+    d.readEvo();
+    d.host.rec.answers = {yes};
+    d.host.rec.onPump = [&] { bCancelClick(d.ws); };
+    d.host.rec.lines.clear();
+    d.demux();
+    ASSERT_EQ(d.host.rec.questions.size(), 1u);
+    EXPECT_EQ(d.host.rec.questions[0], "Are you sure to stop demuxing?");
+    EXPECT_EQ(d.logged("Cancelled."), yes);
+    EXPECT_EQ(d.logged("Opening file [b]FEATURE_2.EVO[/b]"), !yes);
+    EXPECT_TRUE(d.logged("Done."));
+    // What was written before the cancel stays.
+    const auto size = std::filesystem::file_size(d.dir.file("FEATURE_1_MERGED.MPEG-2.stream.0.mpv"));
+    if (yes) {
+      EXPECT_GT(size, 0u);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vantrel::testing

@@ -1,0 +1,153 @@
+// Packets and headers split across chunks give the same result as whole
+// ones, whatever the chunk size.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "engine/picture_counter.h"
+#include "tests/engine/engine_harness.h"
+
+namespace vantrel::testing {
+namespace {
+
+// A title whose headers carry every optional field the parser follows.
+Bytes mixedTitle() {
+  Title t;
+  psmux::Pes video;
+  video.streamId = 0xE0;
+  video.pts = 0x1'0000'1234ull;
+  video.dts = 0x1'0000'0000ull;
+  video.stuffing = 3;
+  video.payload = mpeg2Pictures(7);
+  t.pes(video);
+  psmux::Pes vc1;
+  vc1.streamId = 0xFD;
+  vc1.pts = 777;
+  vc1.pstdBuffer = true;
+  vc1.streamIdExtension = 0x56;
+  vc1.payload = {0, 0, 1, 0x0D, 0, 0, 1, 0x0D, 0, 0, 1, 0x0D};
+  t.pes(vc1);
+  t.audio(0x82, 5555, Bytes(900, 0x42));
+  psmux::Pes lpcm;
+  lpcm.streamId = 0xBD;
+  lpcm.pts = 4444;
+  lpcm.payload = psmux::lpcmSubstreamHeader(0xA0, 0x05, 0x41, 0x00);
+  psmux::append(lpcm.payload, Bytes(333, 0x17));
+  t.pes(lpcm);
+  psmux::Pes truehd;
+  truehd.streamId = 0xBD;
+  truehd.pts = 3333;
+  truehd.payload = psmux::trueHdSubstreamHeader(0xB1);
+  psmux::append(truehd.payload, Bytes(222, 0x99));
+  t.pes(truehd);
+  t.subpicture(0x27, 2222, Bytes(1500, 0x33));
+  t.subpicture(0x27, std::nullopt, Bytes(700, 0x34));
+  t.subpicture(0x27, 2300, Bytes(10, 0x35));
+  // The same video again, a frame later, so that counting spans packets.
+  video.pts = 0x1'0000'2000ull;
+  video.dts.reset();
+  t.pes(video);
+  return t.bytes;
+}
+
+struct Outcome {
+  std::vector<std::string> lines;
+  std::array<int32_t, kVideoSlots> video;
+  std::array<int32_t, kAudioSlots> audio;
+  std::array<int32_t, kSubpictureSlots> sub;
+  std::array<int32_t, kVideoSlots> frames;
+  bool operator==(const Outcome&) const = default;
+};
+
+Outcome scanWith(size_t chunkSize) {
+  RecordingHost host;
+  Session session(host);
+  session.options.details = true;
+  Outcome o;
+  o.lines = scanInChunks(mixedTitle(), chunkSize, session);
+  o.video = session.state.VideoStreamId;
+  o.audio = session.state.AudioStreamId;
+  o.sub = session.state.SubpictureStreamId;
+  o.frames = session.state.FrameCount;
+  return o;
+}
+
+std::map<std::string, Bytes> demuxWith(size_t chunkSize) {
+  RecordingHost host;
+  Session session(host);
+  TempDir dir;
+  auto& st = session.state;
+  st.MinFirstPts = 1000;
+  session.options.selection.video = {true, true};
+  session.options.selection.audio.fill(true);
+  session.options.selection.subpicture.fill(true);
+  const std::map<std::string, std::unique_ptr<OutputFile>*> slots = {
+      {"v0", &st.VideoOut[0]}, {"v1", &st.VideoOut[1]}, {"a0", &st.AudioOut[0]},
+      {"a1", &st.AudioOut[1]}, {"a2", &st.AudioOut[2]}, {"s7", &st.SubpictureOut[7]}};
+  for (auto& [name, out] : slots) *out = OutputFile::create(dir.file(name));
+  const Bytes title = mixedTitle();
+  PackParser parser(session, DemuxMode);
+  for (size_t at = 0; at < title.size(); at += chunkSize) {
+    Bytes chunk(title.begin() + long(at), title.begin() + long(std::min(title.size(), at + chunkSize)));
+    parser.parseChunk(chunk.data(), chunk.size());
+  }
+  st.closeOutputs();
+  std::map<std::string, Bytes> files;
+  for (auto& [name, out] : slots) files[name] = readFileBytes(dir.file(name));
+  return files;
+}
+
+TEST(ChunkSplits, ScanGivesTheSameCatalogueLinesAndCountsForAnyChunkSize) {
+  const Outcome whole = scanWith(1 << 20);
+  ASSERT_EQ(whole.video[0], 0xE0);
+  ASSERT_EQ(whole.video[1], 0x56);
+  ASSERT_EQ(whole.audio[0], 0xA0);
+  ASSERT_EQ(whole.audio[1], 0xB1);
+  ASSERT_EQ(whole.audio[2], 0x82);
+  ASSERT_EQ(whole.sub[7], 0x27);
+  ASSERT_EQ(whole.frames[0], 14);
+  ASSERT_EQ(whole.frames[1], 3);
+  for (size_t size : {1, 2, 3, 4, 5, 7, 13, 64, 511, 2047, 2048, 2049, 4096, 6000}) {
+    Outcome split = scanWith(size);
+    EXPECT_EQ(split.video, whole.video) << size;
+    EXPECT_EQ(split.audio, whole.audio) << size;
+    EXPECT_EQ(split.sub, whole.sub) << size;
+    EXPECT_EQ(split.lines, whole.lines) << size;
+    // Counting starts afresh with every piece, so a start code cut before
+    // its last two bytes is not counted; whole packs count everything.
+    EXPECT_LE(split.frames[0], whole.frames[0]) << size;
+    if (size % 2048 == 0) {
+      EXPECT_EQ(split.frames, whole.frames) << size;
+    }
+  }
+  EXPECT_EQ(scanWith(1).frames[0], 0);  // one-byte pieces never hold a whole start code
+}
+
+TEST(ChunkSplits, DemuxWritesTheSameBytesForAnyChunkSize) {
+  const auto whole = demuxWith(1 << 20);
+  ASSERT_EQ(whole.at("a2"), Bytes(900, 0x42));
+  ASSERT_EQ(whole.at("a0"), Bytes(333, 0x17));
+  ASSERT_EQ(whole.at("a1"), Bytes(222, 0x99));
+  // Two records: the unit carried in two packets, then the next one.
+  ASSERT_EQ(whole.at("s7").size(), 10 + 1500 + 700 + 10 + 10u);
+  for (size_t size : {1, 3, 4, 7, 100, 2047, 2049}) EXPECT_EQ(demuxWith(size), whole) << size;
+}
+
+TEST(ChunkSplits, PictureStartCodesCountOnlyWhenTheSplitFollowsTheirZeros) {
+  const Bytes code{0x00, 0x00, 0x01, 0x00};
+  EXPECT_EQ(countPictures(code.data(), 4, 0x00), 1);
+  // Split after the two zeros: the register starts at zero, so 01 00 matches.
+  EXPECT_EQ(countPictures(code.data() + 2, 2, 0x00), 1);
+  EXPECT_EQ(countPictures(code.data() + 1, 3, 0x00), 1);
+  // Split before the 00: the last piece holds "00" alone.
+  EXPECT_EQ(countPictures(code.data() + 3, 1, 0x00), 0);
+  const Bytes aud{0x00, 0x00, 0x01, 0x09, 0x10, 0x00, 0x00, 0x01, 0x09, 0xF0, 0x00, 0x01};
+  EXPECT_EQ(countPictures(aud.data(), aud.size(), 0x09), 2);
+  EXPECT_EQ(countPictures(aud.data(), aud.size(), 0x0D), 0);
+  const Bytes notCode{0x00, 0x01, 0x00, 0x00, 0x05, 0x01, 0x00};  // 01 without two zeros before
+  EXPECT_EQ(countPictures(notCode.data() + 3, 4, 0x00), 0);
+  EXPECT_EQ(countPictures(notCode.data(), 3, 0x00), 1);  // "00 01 00" at a piece start
+}
+
+}  // namespace
+}  // namespace vantrel::testing
