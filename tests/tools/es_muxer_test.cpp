@@ -8,6 +8,7 @@
 
 #include "tests/support/temp_dir.h"
 #include "tests/tools/pack_walker.h"
+#include "tests/tools/synthetic_streams.h"
 #include "tools/psmux/pack_sink.h"
 
 namespace vantrel::psmux {
@@ -16,140 +17,13 @@ namespace {
 using testing::streamKey;
 using testing::Walk;
 using testing::walkProgramStream;
-
-struct Rng {
-  uint32_t state;
-  uint32_t next() {
-    state = state * 1664525u + 1013904223u;
-    return state >> 8;
-  }
-  size_t between(size_t low, size_t high) { return low + next() % (high - low + 1); }
-};
-
-Bytes noise(Rng& rng, size_t size) {
-  Bytes bytes(size);
-  for (uint8_t& b : bytes) b = uint8_t(rng.next());
-  return bytes;
-}
-
-// Pictures in groups of ten, I B B P B B P B B P in presentation order, sent
-// I P B B P B B P B B: decoding leads presentation by one frame.
-std::vector<AccessUnit> syntheticVideo(size_t groups, uint32_t frameTicks, uint64_t start, uint32_t seed) {
-  static const int kDecodeToDisplay[10] = {0, 3, 1, 2, 6, 4, 5, 9, 7, 8};
-  Rng rng{seed};
-  std::vector<AccessUnit> units;
-  for (size_t g = 0; g < groups; ++g) {
-    for (int i = 0; i < 10; ++i) {
-      int shown = kDecodeToDisplay[i];
-      bool intra = shown == 0;
-      bool bidirectional = shown % 3 != 0;
-      size_t size = intra ? rng.between(6000, 9000) : bidirectional ? rng.between(20, 900) : rng.between(1500, 3000);
-      AccessUnit unit;
-      unit.data = noise(rng, size);
-      size_t decodeIndex = g * 10 + size_t(i);
-      unit.pts = start + (g * 10 + size_t(shown)) * frameTicks;
-      uint64_t dts = start - frameTicks + decodeIndex * frameTicks;
-      if (dts != unit.pts) unit.dts = dts;
-      unit.duration = frameTicks;
-      unit.randomAccess = intra;
-      units.push_back(std::move(unit));
-    }
-  }
-  return units;
-}
-
-std::vector<AccessUnit> syntheticAudio(size_t frames, size_t minSize, size_t maxSize, uint32_t ticks,
-                                       uint64_t start, uint32_t seed) {
-  Rng rng{seed};
-  std::vector<AccessUnit> units;
-  for (size_t i = 0; i < frames; ++i) {
-    AccessUnit unit;
-    unit.data = noise(rng, rng.between(minSize, maxSize));
-    unit.pts = start + i * ticks;
-    unit.duration = ticks;
-    unit.randomAccess = true;
-    units.push_back(std::move(unit));
-  }
-  return units;
-}
-
-std::vector<AccessUnit> syntheticSubpictures(const std::vector<std::pair<uint64_t, size_t>>& times, uint32_t seed) {
-  Rng rng{seed};
-  std::vector<AccessUnit> units;
-  for (auto [pts, size] : times) {
-    AccessUnit unit;
-    unit.data = noise(rng, size);
-    unit.pts = pts;
-    unit.duration = 45000;
-    units.push_back(std::move(unit));
-  }
-  return units;
-}
-
-struct Input {
-  EsCodec codec;
-  uint8_t id;
-  std::vector<AccessUnit> units;
-};
-
-uint32_t keyOf(const Input& input) {
-  switch (input.codec) {
-    case EsCodec::Mpeg2Video:
-    case EsCodec::H264Video: return streamKey(input.id);
-    case EsCodec::Vc1Video: return streamKey(0xFD, input.id);
-    default: return streamKey(0xBD, input.id);
-  }
-}
-
-struct Muxed {
-  MuxResult result;
-  Bytes bytes;
-  Walk walk;
-};
-
-Muxed mux(const std::vector<Input>& inputs, const MuxOptions& options = {}) {
-  std::vector<ListSource> sources;
-  sources.reserve(inputs.size());
-  std::vector<EsStream> streams;
-  for (const Input& input : inputs) {
-    sources.emplace_back(input.units);
-    EsStream stream;
-    stream.codec = input.codec;
-    stream.id = input.id;
-    stream.source = &sources.back();
-    streams.push_back(stream);
-  }
-  MemoryPackSink sink;
-  Muxed muxed;
-  muxed.result = muxProgramStream(streams, options, sink);
-  muxed.bytes = sink.bytes();
-  muxed.walk = walkProgramStream(muxed.bytes);
-  return muxed;
-}
-
-// A title with every kind of stream: two video streams with reordering,
-// four audio codecs with frames from 40 bytes to bigger than a pack, and
-// subpicture units of which one spans several packs.
-std::vector<Input> fullTitle() {
-  const uint64_t start = 90000;
-  return {
-      {EsCodec::Mpeg2Video, 0xE0, syntheticVideo(4, 3600, start, 1)},
-      {EsCodec::H264Video, 0xE3, syntheticVideo(5, 3000, start, 2)},
-      {EsCodec::Ac3, 0x80, syntheticAudio(50, 768, 768, 2880, start, 3)},
-      {EsCodec::Dts, 0x89, syntheticAudio(150, 1000, 2600, 960, start, 4)},
-      {EsCodec::TrueHd, 0xB2, syntheticAudio(1900, 40, 300, 75, start, 5)},
-      {EsCodec::Lpcm, 0xA3, syntheticAudio(950, 320, 320, 150, start, 6)},
-      {EsCodec::Eac3, 0xC4, syntheticAudio(50, 500, 900, 2880, start + 1800, 7)},
-      {EsCodec::Subpicture, 0x20, syntheticSubpictures({{start + 9000, 300}, {start + 50000, 5000}, {start + 100000, 2030}}, 8)},
-      {EsCodec::Subpicture, 0x25, syntheticSubpictures({{start + 20000, 700}}, 9)},
-  };
-}
-
-Bytes concatenated(const std::vector<AccessUnit>& units) {
-  Bytes all;
-  for (const AccessUnit& unit : units) all.insert(all.end(), unit.data.begin(), unit.data.end());
-  return all;
-}
+namespace synthetic = psmux::synthetic;
+using synthetic::fullTitle;
+using synthetic::Input;
+using synthetic::keyOf;
+using synthetic::mux;
+using synthetic::Muxed;
+using synthetic::concatenated;
 
 // Every packet in which an access unit starts carries the time stamps of
 // the first one that starts there, and only those packets carry any; audio
@@ -334,7 +208,7 @@ TEST(EsMuxer, CopyControlAndAdvancedPacksFollowTheFirstNavigationPack) {
 TEST(EsMuxer, WithoutVideoUnitsFollowTheClock) {
   MuxOptions options;
   options.unitLength = 45000;
-  Muxed muxed = mux({{EsCodec::Ac3, 0x81, syntheticAudio(100, 768, 768, 2880, 90000, 3)}}, options);
+  Muxed muxed = mux({{EsCodec::Ac3, 0x81, synthetic::audio(100, 768, 768, 2880, 90000, 3)}}, options);
   ASSERT_TRUE(muxed.walk.faults.empty()) << muxed.walk.faults.front();
   // A new unit once the audio reaches 0.5 s past the unit's start; the frame
   // that a unit's first pack continues or starts tells where it begins.
@@ -360,7 +234,7 @@ TEST(EsMuxer, WithoutVideoUnitsFollowTheClock) {
 }
 
 TEST(EsMuxer, Vc1TravelsOnTheExtendedStreamId) {
-  std::vector<Input> inputs = {{EsCodec::Vc1Video, 0x56, syntheticVideo(2, 3754, 90000, 11)}};
+  std::vector<Input> inputs = {{EsCodec::Vc1Video, 0x56, synthetic::video(2, 3754, 90000, 11)}};
   Muxed muxed = mux(inputs);
   ASSERT_TRUE(muxed.walk.faults.empty()) << muxed.walk.faults.front();
   EXPECT_EQ(muxed.walk.payload[streamKey(0xFD, 0x56)], concatenated(inputs[0].units));
@@ -372,13 +246,13 @@ TEST(EsMuxer, SameInputGivesTheSameBytes) {
 }
 
 TEST(EsMuxer, RepeatedListsKeepTimeStampsIncreasing) {
-  std::vector<AccessUnit> audio = syntheticAudio(20, 700, 800, 2880, 90000, 3);
-  ListSource source(audio, 3, 20 * 2880);
+  std::vector<AccessUnit> frames = synthetic::audio(20, 700, 800, 2880, 90000, 3);
+  ListSource source(frames, 3, 20 * 2880);
   EsStream stream{EsCodec::Ac3, 0x80, &source};
   MemoryPackSink sink;
   muxProgramStream({stream}, {}, sink);
   Walk walk = walkProgramStream(sink.bytes());
-  Bytes once = concatenated(audio);
+  Bytes once = concatenated(frames);
   Bytes thrice;
   for (int i = 0; i < 3; ++i) thrice.insert(thrice.end(), once.begin(), once.end());
   EXPECT_EQ(walk.payload[streamKey(0xBD, 0x80)], thrice);
@@ -395,8 +269,8 @@ TEST(EsMuxer, RepeatedListsKeepTimeStampsIncreasing) {
 }
 
 TEST(EsMuxer, ChainedFileContinuesTheClock) {
-  std::vector<AccessUnit> first = syntheticAudio(30, 768, 768, 2880, 90000, 3);
-  std::vector<AccessUnit> second = syntheticAudio(30, 768, 768, 2880, 90000 + 30 * 2880, 4);
+  std::vector<AccessUnit> first = synthetic::audio(30, 768, 768, 2880, 90000, 3);
+  std::vector<AccessUnit> second = synthetic::audio(30, 768, 768, 2880, 90000 + 30 * 2880, 4);
   Muxed one = mux({{EsCodec::Ac3, 0x80, first}});
   MuxOptions options;
   options.scrStart = one.result.nextScr;
@@ -407,7 +281,7 @@ TEST(EsMuxer, ChainedFileContinuesTheClock) {
 }
 
 TEST(EsMuxer, RejectsStreamsThatCannotBeMuxed) {
-  std::vector<AccessUnit> units = syntheticAudio(3, 100, 100, 2880, 90000, 1);
+  std::vector<AccessUnit> units = synthetic::audio(3, 100, 100, 2880, 90000, 1);
   ListSource source(units);
   MemoryPackSink sink;
   auto attempt = [&](EsCodec codec, uint8_t id, AccessUnitSource* s) {
@@ -443,7 +317,7 @@ TEST(EsMuxer, AnEmptyStreamListWritesNothing) {
 
 TEST(PackSink, FileHoldsWhatMemoryHolds) {
   testing::TempDir dir;
-  std::vector<AccessUnit> units = syntheticAudio(40, 300, 900, 2880, 90000, 5);
+  std::vector<AccessUnit> units = synthetic::audio(40, 300, 900, 2880, 90000, 5);
   ListSource memorySource(units), fileSource(units);
   MemoryPackSink memory;
   muxProgramStream({EsStream{EsCodec::Ac3, 0x80, &memorySource}}, {}, memory);

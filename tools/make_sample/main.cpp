@@ -17,12 +17,14 @@ using namespace vantrel::sample;
 namespace {
 
 const char* kUsage =
-    "usage: vantrel-make-sample [--out DIR] [--bench FILE [--bench-mib N]]\n"
+    "usage: vantrel-make-sample [--out DIR] [--bench FILE [--bench-mib N] [--from DIR]]\n"
     "                           [--work DIR] [--ffmpeg PATH] [--ffprobe PATH]\n"
     "  --out DIR        write DIR/HVDVD_TS/FEATURE_1.EVO, FEATURE_2.EVO, HVA00001.VTI\n"
     "                   and DIR/ADV_OBJ/VPLST000.XPL (default: samples)\n"
     "  --bench FILE     instead write one title of at least N MiB (default 1024)\n"
     "                   that repeats the sample's streams\n"
+    "  --from DIR       with --bench: take the streams from the title already in\n"
+    "                   DIR/HVDVD_TS (FEATURE_1.EVO, FEATURE_2.EVO, ...), without ffmpeg\n"
     "  --work DIR       keep the encoded elementary streams in DIR\n";
 
 class WorkDir {
@@ -56,6 +58,7 @@ int main(int argc, char** argv) {
   std::string bench;
   unsigned long long benchMib = 1024;
   std::string work;
+  std::string from;
   Tools tools;
   std::vector<std::string> args(argv + 1, argv + argc);
   for (size_t i = 0; i < args.size(); ++i) {
@@ -78,6 +81,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "--bench-mib needs a whole number above 0\n");
         return 2;
       }
+    } else if (args[i] == "--from") {
+      from = value();
     } else if (args[i] == "--work") {
       work = value();
     } else if (args[i] == "--ffmpeg") {
@@ -93,10 +98,22 @@ int main(int argc, char** argv) {
     }
   }
 
+  if (!from.empty() && bench.empty()) {
+    std::fprintf(stderr, "--from goes with --bench\n%s", kUsage);
+    return 2;
+  }
+
   try {
-    std::printf("%s\n", toolVersion(tools.ffmpeg).c_str());
-    WorkDir workDir(work);
-    SampleTitle title = makeSampleTitle(tools, workDir.path());
+    SampleTitle title;
+    if (!from.empty()) {
+      std::vector<std::string> files = titleFiles(from);
+      if (files.empty()) throw std::runtime_error("no HVDVD_TS/FEATURE_1.EVO in " + from);
+      title = readTitle(files);
+    } else {
+      std::printf("%s\n", toolVersion(tools.ffmpeg).c_str());
+      WorkDir workDir(work);
+      title = makeSampleTitle(tools, workDir.path());
+    }
     std::vector<WrittenFile> files;
     if (bench.empty()) {
       files = writeSampleDisc(title, out);

@@ -1,5 +1,6 @@
 #include "tools/make_sample/sample_title.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -11,6 +12,7 @@
 #include "tools/make_sample/tool_runner.h"
 #include "tools/psmux/pack_sink.h"
 #include "tools/psmux/spu_encoder.h"
+#include "tools/psmux/unit_reader.h"
 
 namespace fs = std::filesystem;
 
@@ -217,6 +219,21 @@ psmux::MuxOptions fileOptions(uint16_t vobNumber, uint64_t scrStart) {
   return options;
 }
 
+const char* codecName(EsCodec codec) {
+  switch (codec) {
+    case EsCodec::Mpeg2Video: return "MPEG-2 video";
+    case EsCodec::H264Video: return "H.264 video";
+    case EsCodec::Vc1Video: return "VC-1 video";
+    case EsCodec::Ac3: return "AC-3 audio";
+    case EsCodec::Eac3: return "E-AC-3 audio";
+    case EsCodec::Dts: return "DTS audio";
+    case EsCodec::Lpcm: return "LPCM audio";
+    case EsCodec::TrueHd: return "TrueHD audio";
+    case EsCodec::Subpicture: return "Subpictures";
+  }
+  return "";
+}
+
 std::string ptsText(uint64_t pts) {
   char text[32];
   std::snprintf(text, sizeof text, "%08llX", (unsigned long long)(pts & 0xFFFFFFFFull));
@@ -240,6 +257,48 @@ SampleTitle makeSampleTitle(const Tools& tools, const std::string& workDir) {
     title.streams.push_back({"Subpictures", EsCodec::Subpicture, id, 0x01, drawCaptions(id)});
   }
   return title;
+}
+
+SampleTitle readTitle(const std::vector<std::string>& files) {
+  if (files.empty()) throw std::invalid_argument("no files to read");
+  std::vector<psmux::ReadStream> read;
+  for (const std::string& file : files) psmux::appendProgramStreamUnits(read, readWholeFile(file));
+  SampleTitle title;
+  for (psmux::ReadStream& stream : read) {
+    title.streams.push_back({codecName(stream.codec), stream.codec, stream.id,
+                             stream.lpcmFormat, std::move(stream.units)});
+  }
+  // The title's time line is that of its first video stream (or of all streams without video).
+  const TitleStream* timing = nullptr;
+  for (const TitleStream& stream : title.streams) {
+    if (stream.codec == EsCodec::Mpeg2Video || stream.codec == EsCodec::H264Video ||
+        stream.codec == EsCodec::Vc1Video) {
+      timing = &stream;
+      break;
+    }
+  }
+  title.start = UINT64_MAX;
+  for (const TitleStream& stream : title.streams) {
+    if (timing && &stream != timing) continue;
+    for (const psmux::AccessUnit& unit : stream.units) {
+      title.start = std::min(title.start, unit.pts);
+      title.end = std::max(title.end, unit.pts + unit.duration);
+    }
+  }
+  if (title.start == UINT64_MAX) throw std::runtime_error("the files hold no access units");
+  title.split = title.end;
+  return title;
+}
+
+std::vector<std::string> titleFiles(const std::string& folder) {
+  std::vector<std::string> files;
+  for (int n = 1; n <= 9; ++n) {
+    fs::path file = fs::path(folder) / "HVDVD_TS" / ("FEATURE_" + std::to_string(n) + ".EVO");
+    std::error_code ec;
+    if (!fs::is_regular_file(file, ec)) break;
+    files.push_back(file.string());
+  }
+  return files;
 }
 
 std::vector<psmux::EsStream> esStreams(const SampleTitle& title,

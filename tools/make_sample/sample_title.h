@@ -44,6 +44,14 @@ struct Tools {
 // and draws the captions.
 SampleTitle makeSampleTitle(const Tools& tools, const std::string& workDir);
 
+// A title already muxed into the given files (a chain such as FEATURE_1.EVO,
+// FEATURE_2.EVO), read back into access units; needs no ffmpeg.
+SampleTitle readTitle(const std::vector<std::string>& files);
+
+// The files of the title that starts with folder/HVDVD_TS/FEATURE_1.EVO:
+// FEATURE_1.EVO, FEATURE_2.EVO, ... as long as they exist.
+std::vector<std::string> titleFiles(const std::string& folder);
+
 struct WrittenFile {
   std::string path;
   uint64_t bytes = 0;
