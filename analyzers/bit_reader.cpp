@@ -1,0 +1,66 @@
+#include "analyzers/bit_reader.h"
+
+namespace vantrel {
+
+void BitReader::start(size_t position) {
+  cursor_ = position;
+  vacated_ = 0;
+  window_ = 0;
+  for (int i = 0; i < 4; ++i) window_ = (window_ << 8) | byteAt(cursor_++);
+}
+
+// Only called when the window's low byte is free.
+void BitReader::load() {
+  vacated_ -= 8;
+  window_ += byteAt(cursor_);
+  ++cursor_;
+}
+
+void BitReader::skip(unsigned bits) {
+  if (vacated_ > 0 && bits > 8 - vacated_) {
+    // Fill up to the byte boundary first, then load the next byte.
+    unsigned step = 8 - vacated_;
+    window_ <<= step;
+    vacated_ = 8;
+    load();
+    bits -= step;
+  }
+  while (vacated_ == 0 && bits > 8) {
+    window_ <<= 8;
+    vacated_ = 8;
+    load();
+    bits -= 8;
+  }
+  window_ <<= bits;
+  vacated_ += bits;
+  if (vacated_ == 8) load();
+}
+
+uint32_t BitReader::read(unsigned bits) {
+  if (bits == 0) return 0;
+  if (bits > 32) bits = 32;
+  if (bits > 32 - vacated_) {
+    // The window holds at least 25 valid bits; take wide fields in two steps.
+    uint32_t high = read(16);
+    return (high << (bits - 16)) | read(bits - 16);
+  }
+  uint32_t value = window_ >> (32 - bits);
+  skip(bits);
+  return value;
+}
+
+uint32_t BitReader::readUe() {
+  unsigned zeros = 0;
+  while (zeros < kMaxLeadingZeros && read(1) == 0) ++zeros;
+  if (zeros == 0) return 0;
+  uint64_t value = (uint64_t{1} << zeros) - 1 + read(zeros);
+  return value > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(value);
+}
+
+int64_t BitReader::readSe() {
+  int64_t k = readUe();
+  int64_t magnitude = (k + 1) / 2;
+  return (k % 2 == 1) ? magnitude : -magnitude;
+}
+
+}  // namespace vantrel
