@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "common/file_io.h"
 #include "tests/support/temp_dir.h"
 
 namespace vantrel::testing {
