@@ -269,6 +269,12 @@ class DriversTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(window.bReadEVO->isEnabled() && !window.operationRunning(), 60000);
     QVERIFY2(reports.isEmpty(), qPrintable(reports.join('\n')));
     QVERIFY(window.bDemux->isEnabled());
+    QVERIFY(window.bReadXPLClick());
+    QTRY_VERIFY_WITH_TIMEOUT(!window.operationRunning(), 60000);
+    QVERIFY(window.bReadVTIClick());
+    QTRY_VERIFY_WITH_TIMEOUT(!window.operationRunning(), 60000);
+    QVERIFY2(reports.isEmpty(), qPrintable(reports.join('\n')));
+    QVERIFY(logLines(window).contains(QStringLiteral("Reading HVA00001.VTI")));
     saveEveryPage(window, QStringLiteral("sample"));
   }
 
