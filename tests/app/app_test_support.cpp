@@ -85,25 +85,36 @@ std::unique_ptr<QuestionAnswerer> answerNextQuestion(QMessageBox::StandardButton
   return std::make_unique<QuestionAnswerer>(button);
 }
 
+void OperationLog::record(const char* call, const std::string& source) {
+  std::lock_guard lock(mutex_);
+  calls_.emplace_back(call);
+  sources_.push_back(source);
+}
+
+std::vector<std::string> OperationLog::calls() const {
+  std::lock_guard lock(mutex_);
+  return calls_;
+}
+
+std::vector<std::string> OperationLog::sources() const {
+  std::lock_guard lock(mutex_);
+  return sources_;
+}
+
 OperationSet recordingOperations(std::shared_ptr<OperationLog> log) {
   OperationSet ops;
   auto record = [log](const char* name) {
-    return [log, name](vantrel::Workspace& ws) {
-      log->calls.emplace_back(name);
-      log->sources.push_back(ws.paths.eEVOfile);
-    };
+    return [log, name](vantrel::Workspace& ws) { log->record(name, ws.paths.eEVOfile); };
   };
   ops.readEVO = record("readEVO");
   ops.demux = record("demux");
   ops.rebuild = record("rebuild");
   ops.readVTI = record("readVTI");
   ops.readXPL = [log](vantrel::Workspace& ws, vantrel::PlaylistView&) {
-    log->calls.emplace_back("readXPL");
-    log->sources.push_back(ws.paths.eXPLfile);
+    log->record("readXPL", ws.paths.eXPLfile);
   };
   ops.writeChaps = [log](vantrel::Workspace& ws, const vantrel::PlaylistView&) {
-    log->calls.emplace_back("writeChaps");
-    log->sources.push_back(ws.paths.eEVOfile);
+    log->record("writeChaps", ws.paths.eEVOfile);
   };
   return ops;
 }

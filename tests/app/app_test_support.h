@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <deque>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -66,9 +67,17 @@ class QuestionAnswerer {
 std::unique_ptr<QuestionAnswerer> answerNextQuestion(QMessageBox::StandardButton button);
 
 // Operations that record what they were asked to do and do nothing else.
-struct OperationLog {
-  std::vector<std::string> calls;    // "readEVO", "demux", ...
-  std::vector<std::string> sources;  // ws.paths.eEVOfile at each call
+// They record on the worker thread; the test reads copies.
+class OperationLog {
+ public:
+  void record(const char* call, const std::string& source);
+  std::vector<std::string> calls() const;    // "readEVO", "demux", ...
+  std::vector<std::string> sources() const;  // the path each call worked on
+
+ private:
+  mutable std::mutex mutex_;
+  std::vector<std::string> calls_;
+  std::vector<std::string> sources_;
 };
 OperationSet recordingOperations(std::shared_ptr<OperationLog> log);
 

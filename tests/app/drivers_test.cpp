@@ -183,6 +183,7 @@ class DriversTest : public QObject {
     window.arm();
     QVERIFY(window.bDemuxClick());
     QTRY_VERIFY(window.held);
+    QTRY_VERIFY(window.bCancel->isEnabled());
     {
       auto yes = answerNextQuestion(QMessageBox::Yes);
       QTest::mouseClick(window.bCancel, Qt::LeftButton);

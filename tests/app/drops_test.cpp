@@ -57,9 +57,9 @@ class DropsTest : public QObject {
       QCOMPARE(window_->eEVOfile->text(), file);
       QVERIFY(window_->bReadEVO->isEnabled());
       QTRY_VERIFY(!window_->operationRunning());
-      QCOMPARE(QString::fromStdString(ops_->sources.back()), file);
+      QCOMPARE(QString::fromStdString(ops_->sources().back()), file);
     }
-    QCOMPARE(ops_->calls.size(), size_t(4));
+    QCOMPARE(ops_->calls().size(), size_t(4));
   }
 
   void otherFilesAreIgnored() {
@@ -68,7 +68,7 @@ class DropsTest : public QObject {
       window_->WMDropFiles({file});
     }
     QTest::qWait(30);
-    QVERIFY(ops_->calls.empty());
+    QVERIFY(ops_->calls().empty());
     QVERIFY(window_->eEVOfile->text().isEmpty());
     QCOMPARE(window_->eXPLfile->text(), QStringLiteral("VPLST000.XPL"));
     QVERIFY(!window_->bReadEVO->isEnabled());
@@ -80,7 +80,7 @@ class DropsTest : public QObject {
     const QString c = writeFile(dir_->filePath("C.VOB"), smallTitle());
     QVERIFY(dropOn(window_.get(), {a, b, c}));
     QCOMPARE(window_->eEVOfile->text(), a);
-    QTRY_COMPARE(ops_->calls.size(), size_t(1));
+    QTRY_COMPARE(ops_->calls().size(), size_t(1));
 
     // A first file of another type makes the whole drop do nothing.
     const QString aob = writeFile(dir_->filePath("ATS_01_1.AOB"), {});
@@ -94,7 +94,7 @@ class DropsTest : public QObject {
     QVERIFY(dropOn(window_.get(), {playlist}));
     QCOMPARE(window_->eXPLfile->text(), playlist);
     QVERIFY(window_->bReadXPL->isEnabled());
-    QTRY_COMPARE(ops_->calls, std::vector<std::string>{"readXPL"});
+    QTRY_COMPARE(ops_->calls(), std::vector<std::string>{"readXPL"});
     QVERIFY(window_->eEVOfile->text().isEmpty());
   }
 
@@ -105,7 +105,7 @@ class DropsTest : public QObject {
     window_->WMDropFiles({source});
     window_->WMDropFiles({playlist});
     QTest::qWait(30);
-    QVERIFY(ops_->calls.empty());
+    QVERIFY(ops_->calls().empty());
     QCOMPARE(window_->eEVOfile->text(), source);
     QCOMPARE(window_->eXPLfile->text(), playlist);
   }

@@ -109,7 +109,7 @@ class OperationsTest : public QObject {
     QCOMPARE(window.eEVOfile->text(), source);
     window.bbEVOClick();
     QVERIFY(chooser->sourceFolders.isEmpty());  // no dialog was opened
-    QCOMPARE(ops->calls, std::vector<std::string>{"readEVO"});
+    QCOMPARE(ops->calls(), std::vector<std::string>{"readEVO"});
 
     QTRY_VERIFY(window.bCancel->isEnabled());
     auto answer = answerNextQuestion(QMessageBox::Yes);
@@ -118,7 +118,7 @@ class OperationsTest : public QObject {
     QTRY_VERIFY(!window.operationRunning());
     QVERIFY(window.bReadEVOClick());
     QTRY_VERIFY(!window.operationRunning());
-    QCOMPARE(ops->calls.size(), size_t(2));
+    QCOMPARE(ops->calls().size(), size_t(2));
   }
 
   void cancellingADemuxAsksFirst() {

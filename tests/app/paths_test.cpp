@@ -40,7 +40,8 @@ class PathsTest : public QObject {
     QCOMPARE(window_->eXPLfile->text(), disc_->filePath("ADV_OBJ/VPLST000.XPL"));
     QVERIFY(window_->bReadXPL->isEnabled());
     QVERIFY(window_->bReadEVO->isEnabled());
-    QTRY_COMPARE(ops_->calls, std::vector<std::string>{"readEVO"});
+    QTRY_COMPARE(ops_->calls(), std::vector<std::string>{"readEVO"});
+    QTRY_VERIFY(!window_->operationRunning());
 
     window_->bbXPLClick();
     QCOMPARE(chooser_->playlistFolders.last(), disc_->filePath("ADV_OBJ/"));
@@ -77,8 +78,9 @@ class PathsTest : public QObject {
     QCOMPARE(window_->eXPLfile->text(), playlist);
     QVERIFY(window_->eEVOfile->text().isEmpty());
     QVERIFY(window_->bReadXPL->isEnabled());
-    QTRY_COMPARE(ops_->calls, std::vector<std::string>{"readXPL"});
-    QCOMPARE(QString::fromStdString(ops_->sources[0]), playlist);
+    QTRY_COMPARE(ops_->calls(), std::vector<std::string>{"readXPL"});
+    QCOMPARE(QString::fromStdString(ops_->sources()[0]), playlist);
+    QTRY_VERIFY(!window_->operationRunning());
     window_->bbEVOClick();
     QCOMPARE(chooser_->sourceFolders.last(), disc_->filePath("HVDVD_TS/"));
     QVERIFY(window_->eEVOfile->text().isEmpty());
@@ -92,10 +94,10 @@ class PathsTest : public QObject {
     window_->bbEVOClick();
     window_->bbXPLClick();
     QTest::qWait(30);
-    QVERIFY(ops_->calls.empty());
+    QVERIFY(ops_->calls().empty());
     QCOMPARE(window_->eEVOfile->text(), source);
     window_->bReadEVO->click();
-    QTRY_COMPARE(ops_->calls, std::vector<std::string>{"readEVO"});
+    QTRY_COMPARE(ops_->calls(), std::vector<std::string>{"readEVO"});
   }
 
   void browsingResetsTheStreamBoxes() {
@@ -122,7 +124,7 @@ class PathsTest : public QObject {
     QCOMPARE(window_->eXPLfile->text(), QStringLiteral("VPLST000.XPL"));
     QVERIFY(!window_->bReadEVO->isEnabled());
     QTest::qWait(30);
-    QVERIFY(ops_->calls.empty());
+    QVERIFY(ops_->calls().empty());
   }
 
   void outputFolderChoice() {

@@ -157,9 +157,9 @@ class WindowTest : public QObject {
         .setValue("AutoRead", 0);
     window.FormActivate();
     QVERIFY(!window.cbAutoRead->isChecked());
-    QTRY_COMPARE(ops->calls.size(), size_t(1));
-    QCOMPARE(ops->calls[0], std::string("readEVO"));
-    QCOMPARE(QString::fromStdString(ops->sources[0]), source);
+    QTRY_COMPARE(ops->calls().size(), size_t(1));
+    QCOMPARE(ops->calls()[0], std::string("readEVO"));
+    QCOMPARE(QString::fromStdString(ops->sources()[0]), source);
     QCOMPARE(window.eEVOfile->text(), source);
     QVERIFY(window.eXPLfile->text().endsWith(QStringLiteral("/ADV_OBJ/VPLST000.XPL")));
   }
@@ -168,8 +168,8 @@ class WindowTest : public QObject {
     auto ops = std::make_shared<OperationLog>();
     TfMain window({QStringLiteral("/nonexistent/FEATURE_1.EVO")}, recordingOperations(ops));
     window.FormActivate();
-    QTRY_COMPARE(ops->calls.size(), size_t(1));
-    QCOMPARE(ops->sources[0], std::string());
+    QTRY_COMPARE(ops->calls().size(), size_t(1));
+    QCOMPARE(ops->sources()[0], std::string());
     QVERIFY(window.eEVOfile->text().isEmpty());
   }
 
@@ -180,7 +180,7 @@ class WindowTest : public QObject {
     TfMain window({source, source}, recordingOperations(ops));
     window.FormActivate();
     QTest::qWait(50);
-    QVERIFY(ops->calls.empty());
+    QVERIFY(ops->calls().empty());
     QVERIFY(window.eEVOfile->text().isEmpty());
   }
 
@@ -195,14 +195,14 @@ class WindowTest : public QObject {
     window.ieFastSize->setFocus();
     QTest::keyClick(window.ieFastSize, Qt::Key_Return);  // Read EVO is still disabled
     QCoreApplication::processEvents();
-    QVERIFY(ops->calls.empty());
+    QVERIFY(ops->calls().empty());
 
     window.WMDropFiles({source});  // Auto read: one Read EVO
     QTRY_VERIFY(!window.operationRunning());
     window.ieFastSize->setFocus();
     QTest::keyClick(window.ieFastSize, Qt::Key_Return);
-    QTRY_COMPARE(ops->calls.size(), size_t(2));
-    QCOMPARE(ops->calls[1], std::string("readEVO"));
+    QTRY_COMPARE(ops->calls().size(), size_t(2));
+    QCOMPARE(ops->calls()[1], std::string("readEVO"));
   }
 
   void streamBoxClicksSwitchDemuxAndRebuild() {
