@@ -131,11 +131,11 @@ TEST(CliXpl, RealPlaylist) {
 
 TEST(CliVti, FolderFileOrSourceBesideIt) {
   TempDir dir;
-  psmux::VtiSpec spec;
-  psmux::VtiEntrySpec entry;
+  psmux::VtiLayout layout;
+  psmux::VtiEntry entry;
   entry.audio = {{psmux::vti_code::kDdPlus, psmux::vti_code::k48kHz, 0}};
-  spec.entries = {entry};
-  const std::string vti = dir.write("HVDVD_TS/HVA00001.VTI", psmux::buildVti(spec));
+  layout.entries = {entry};
+  const std::string vti = dir.write("HVDVD_TS/HVA00001.VTI", psmux::buildVti(layout));
   const std::string report =
       "Reading HVA00001.VTI\n"
       "Category: Advanced VTS\n"

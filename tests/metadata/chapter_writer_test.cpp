@@ -9,13 +9,13 @@
 #include "common/file_io.h"
 #include "drivers/source_paths.h"
 #include "metadata/playlist_reader.h"
-#include "tests/metadata/driver_test_host.h"
+#include "tests/support/recording_driver_host.h"
 #include "tests/support/temp_dir.h"
 
 namespace vantrel {
 namespace {
 
-using testing::DriverTestHost;
+using testing::RecordingDriverHost;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using testing::TempDir;
@@ -53,7 +53,7 @@ class WriteChapters : public ::testing::Test {
   }
 
   TempDir dir;
-  DriverTestHost host;
+  RecordingDriverHost host;
   Workspace ws{host};
   PlaylistView view;
 };

@@ -9,13 +9,13 @@
 #include "common/file_io.h"
 #include "drivers/source_paths.h"
 #include "metadata/tree_text.h"
-#include "tests/metadata/driver_test_host.h"
+#include "tests/support/recording_driver_host.h"
 #include "tests/support/temp_dir.h"
 
 namespace vantrel {
 namespace {
 
-using testing::DriverTestHost;
+using testing::RecordingDriverHost;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using testing::TempDir;
@@ -106,7 +106,7 @@ class ReadXpl : public ::testing::Test {
   std::vector<std::string> tree() const { return treeLines(view.tvXPL); }
 
   TempDir dir;
-  DriverTestHost host;
+  RecordingDriverHost host;
   Workspace ws{host};
   PlaylistView view;
 };
@@ -149,7 +149,7 @@ TEST_F(ReadXpl, CaptionsTicksAndMarksTheTracks) {
   EXPECT_EQ(boxes.audio[1], (StreamBox{false, false, "No audio stream", ""}));
   EXPECT_EQ(boxes.subpicture[0].caption, "No subpicture");
   EXPECT_FALSE(boxes.subpicture[0].ticked);
-  EXPECT_EQ(host.lastBoxes, boxes);  // the front end saw the final state
+  EXPECT_EQ(host.boxes, boxes);  // the front end saw the final state
 
   const ProcessingState& state = ws.session.state;
   EXPECT_THAT(state.VideoStreamId, ElementsAre(1, -1));

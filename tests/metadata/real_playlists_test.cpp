@@ -10,13 +10,13 @@
 #include "metadata/chapter_writer.h"
 #include "metadata/playlist_reader.h"
 #include "metadata/tree_text.h"
-#include "tests/metadata/driver_test_host.h"
+#include "tests/support/recording_driver_host.h"
 #include "tests/support/temp_dir.h"
 
 namespace vantrel {
 namespace {
 
-using testing::DriverTestHost;
+using testing::RecordingDriverHost;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using ::testing::StartsWith;
@@ -54,7 +54,7 @@ class RealPlaylist : public ::testing::Test {
   }
 
   TempDir dir;
-  DriverTestHost host;
+  RecordingDriverHost host;
   Workspace ws{host};
   PlaylistView view;
 };

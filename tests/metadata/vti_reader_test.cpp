@@ -11,14 +11,14 @@
 #include "common/file_io.h"
 #include "metadata/vti_layout.h"
 #include "metadata/vti_report.h"
-#include "tests/metadata/driver_test_host.h"
+#include "tests/support/recording_driver_host.h"
 #include "tests/support/temp_dir.h"
 #include "tools/psmux/vti_builder.h"
 
 namespace vantrel {
 namespace {
 
-using testing::DriverTestHost;
+using testing::RecordingDriverHost;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using testing::TempDir;
@@ -26,8 +26,8 @@ using namespace psmux::vti_code;
 
 // VC-1 1920x1080 16:9, no sub video, Dolby Digital Plus 48 kHz and MLP
 // 48 kHz 24 bit.
-psmux::VtiEntrySpec exampleEntry() {
-  psmux::VtiEntrySpec entry;
+psmux::VtiEntry exampleEntry() {
+  psmux::VtiEntry entry;
   entry.mainVideo = {kVc1, kAspect16x9, kRes1920x1080};
   entry.audio = {{kDdPlus, k48kHz, 0}, {kMlp, k48kHz, 2}};
   return entry;
@@ -40,8 +40,8 @@ class ReadVti : public ::testing::Test {
     std::filesystem::create_directories(ws.paths.EVOdir);
   }
   void writeVti(const psmux::Bytes& bytes) { dir.write("HVDVD_TS/HVA00001.VTI", bytes); }
-  std::vector<std::string> run(const psmux::VtiSpec& spec) {
-    writeVti(psmux::buildVti(spec));
+  std::vector<std::string> run(const psmux::VtiLayout& layout) {
+    writeVti(psmux::buildVti(layout));
     return run();
   }
   std::vector<std::string> run() {
@@ -51,7 +51,7 @@ class ReadVti : public ::testing::Test {
   }
 
   TempDir dir;
-  DriverTestHost host;
+  RecordingDriverHost host;
   Workspace ws{host};
 };
 
@@ -67,28 +67,28 @@ TEST(VtiAttributes, BitFieldsOfHandWrittenValues) {
 }
 
 TEST_F(ReadVti, ExampleEntry) {
-  psmux::VtiSpec spec;
-  spec.tableSector = 0x1A;
-  spec.valueAfterTableSector = 0xDEADBEEF;
-  spec.entries = {exampleEntry()};
-  EXPECT_THAT(run(spec), ElementsAre("Reading [b]HVA00001.VTI[/b]", "Category: Advanced VTS",
+  psmux::VtiLayout layout;
+  layout.tableSector = 0x1A;
+  layout.valueAfterTableSector = 0xDEADBEEF;
+  layout.entries = {exampleEntry()};
+  EXPECT_THAT(run(layout), ElementsAre("Reading [b]HVA00001.VTI[/b]", "Category: Advanced VTS",
                                      "0000001A", "DEADBEEF", "ATR #1",
                                      "Main Video: VC-1, 16:9, 1920x1080", "Main Audio stream: 2",
                                      "  0: DD/DD+, 48 kHz", "  1: MLP/True HD, 48 kHz, 24 bit"));
 }
 
 TEST_F(ReadVti, EntryWithoutAudioAndEntryWithSubVideo) {
-  psmux::VtiSpec spec;
-  spec.category = 3;
-  psmux::VtiEntrySpec silent;
+  psmux::VtiLayout layout;
+  layout.category = 3;
+  psmux::VtiEntry silent;
   silent.mainVideo = {kMpeg2, kAspect4x3, kRes720x480};
-  psmux::VtiEntrySpec second;
+  psmux::VtiEntry second;
   second.mainVideo = {kAvc, kAspect16x9, kRes1280x720};
   second.subVideo = psmux::VtiVideo{kMpeg2, 0, kRes720x480};
   second.audio = {{kLpcm, k96kHz, 1}, {kLpcm, k192kHz, 3}, {kDts, k48kHz, 2}};
-  spec.entries = {silent, second};
+  layout.entries = {silent, second};
   EXPECT_THAT(
-      run(spec),
+      run(layout),
       ElementsAre("Reading [b]HVA00001.VTI[/b]", "Category: Interoperable VTS", "00000001",
                   "00000000", "ATR #1", "Main Video: MPEG-2, 4:3, 720x480(576)",
                   "Main Audio stream: 0", "ATR #2", "Main Video: MPEG-4 AVC, 16:9, 1280x720",
@@ -98,13 +98,13 @@ TEST_F(ReadVti, EntryWithoutAudioAndEntryWithSubVideo) {
 }
 
 TEST_F(ReadVti, NamesWithoutEntriesAndUnknownCodes) {
-  psmux::VtiSpec spec;
-  spec.category = 9;
-  psmux::VtiEntrySpec entry;
+  psmux::VtiLayout layout;
+  layout.category = 9;
+  psmux::VtiEntry entry;
   entry.mainVideo = {kVc1, 1, 6};  // aspect 1 and resolution 6 have no name
   entry.audio = {{8, 3, 3}, {63, 0, 0}, {kAc3Interop, k48kHz, 0}, {4, k48kHz, 0}};
-  spec.entries = {entry};
-  EXPECT_THAT(run(spec),
+  layout.entries = {entry};
+  EXPECT_THAT(run(layout),
               ElementsAre("Reading [b]HVA00001.VTI[/b]", "Category: Unknown", "00000001",
                           "00000000", "ATR #1", "Main Video: VC-1, , ", "Main Audio stream: 4",
                           "  0: Unknown, ", "  1: Unknown, 48 kHz", "  2: AC-3 - IO VTS, 48 kHz",
@@ -112,19 +112,19 @@ TEST_F(ReadVti, NamesWithoutEntriesAndUnknownCodes) {
 }
 
 TEST_F(ReadVti, NoEntriesEndsAfterTheTwoHexLines) {
-  psmux::VtiSpec spec;
-  EXPECT_THAT(run(spec), ElementsAre("Reading [b]HVA00001.VTI[/b]", "Category: Advanced VTS",
+  psmux::VtiLayout layout;
+  EXPECT_THAT(run(layout), ElementsAre("Reading [b]HVA00001.VTI[/b]", "Category: Advanced VTS",
                                      "00000001", "00000000"));
 }
 
 TEST_F(ReadVti, MoreThanEightAudioAttributesMoveTheNextEntry) {
-  psmux::VtiSpec spec;
-  psmux::VtiEntrySpec big = exampleEntry();
+  psmux::VtiLayout layout;
+  psmux::VtiEntry big = exampleEntry();
   big.audio.assign(10, psmux::VtiAudio{kDdPlus, k48kHz, 0});
-  psmux::VtiEntrySpec next;
+  psmux::VtiEntry next;
   next.mainVideo = {kMpeg2, kAspect4x3, kRes720x480};
-  spec.entries = {big, next};
-  const auto lines = run(spec);
+  layout.entries = {big, next};
+  const auto lines = run(layout);
   ASSERT_EQ(lines.size(), 20u);
   EXPECT_EQ(lines[16], "  9: DD/DD+, 48 kHz");
   EXPECT_THAT(
@@ -140,10 +140,10 @@ TEST_F(ReadVti, MissingFileWrongIdentifierOrOptionOff) {
   std::filesystem::remove(dir.file("HVDVD_TS/HVA00001.VTI"));
 
   for (const char* id : {"advanced-vts", "STANDARD-VTS", "ADVANCED-VT", ""}) {
-    psmux::VtiSpec spec;
-    spec.identifier = id;
-    spec.entries = {exampleEntry()};
-    EXPECT_THAT(run(spec), ElementsAre("Reading [b]HVA00001.VTI[/b]")) << id;
+    psmux::VtiLayout layout;
+    layout.identifier = id;
+    layout.entries = {exampleEntry()};
+    EXPECT_THAT(run(layout), ElementsAre("Reading [b]HVA00001.VTI[/b]")) << id;
   }
 
   ws.options.readVTI = false;
@@ -151,8 +151,8 @@ TEST_F(ReadVti, MissingFileWrongIdentifierOrOptionOff) {
 }
 
 TEST_F(ReadVti, EmptySourceFolderMeansTheCurrentFolder) {
-  psmux::VtiSpec spec;
-  dir.write("HVA00001.VTI", psmux::buildVti(spec));
+  psmux::VtiLayout layout;
+  dir.write("HVA00001.VTI", psmux::buildVti(layout));
   const auto before = std::filesystem::current_path();
   std::filesystem::current_path(dir.path());
   ws.paths.EVOdir.clear();
@@ -166,7 +166,7 @@ TEST_F(ReadVti, LeavesTheSharedInputStreamAlone) {
   ws.session.state.InputStream = InputFile::open(other);
   ws.session.state.InputStream->seek(2048);
   const InputFile* held = ws.session.state.InputStream.get();
-  run(psmux::VtiSpec{});
+  run(psmux::VtiLayout{});
   EXPECT_EQ(ws.session.state.InputStream.get(), held);
   EXPECT_EQ(held->position(), 2048);
 }
@@ -186,7 +186,7 @@ class TruncatedVti : public ReadVti {
 };
 
 TEST_F(TruncatedVti, InsideTheHeader) {
-  const psmux::Bytes whole = psmux::buildVti(psmux::VtiSpec{});
+  const psmux::Bytes whole = psmux::buildVti(psmux::VtiLayout{});
   EXPECT_THAT(runCut(whole, 20),
               ElementsAre("Reading [b]HVA00001.VTI[/b]", cut("the end of the header", 34, 20)));
   EXPECT_THAT(runCut(whole, 190),
@@ -196,9 +196,9 @@ TEST_F(TruncatedVti, InsideTheHeader) {
 }
 
 TEST_F(TruncatedVti, TableOrEntriesBeyondTheEnd) {
-  psmux::VtiSpec spec;
-  spec.entries = {exampleEntry(), exampleEntry()};
-  const psmux::Bytes whole = psmux::buildVti(spec);
+  psmux::VtiLayout layout;
+  layout.entries = {exampleEntry(), exampleEntry()};
+  const psmux::Bytes whole = psmux::buildVti(layout);
   const size_t table = 2048, first = table + 16;
 
   EXPECT_THAT(runCut(whole, table + 11),
@@ -218,9 +218,9 @@ TEST_F(TruncatedVti, TableOrEntriesBeyondTheEnd) {
 }
 
 TEST_F(TruncatedVti, HugeNumbersEndTheReport) {
-  psmux::VtiSpec spec;
-  spec.entries = {exampleEntry()};
-  psmux::Bytes bytes = psmux::buildVti(spec);
+  psmux::VtiLayout layout;
+  layout.entries = {exampleEntry()};
+  psmux::Bytes bytes = psmux::buildVti(layout);
 
   psmux::Bytes farTable = bytes;
   psmux::set32(farTable, 184, 0xFFFFFFFF);

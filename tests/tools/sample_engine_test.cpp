@@ -12,6 +12,7 @@
 #include "common/recording_host.h"
 #include "drivers/operations.h"
 #include "drivers/source_paths.h"
+#include "tests/support/recording_driver_host.h"
 #include "tests/support/temp_dir.h"
 #include "tests/tools/pack_walker.h"
 
@@ -20,17 +21,6 @@ namespace {
 
 const std::string kSamples = std::string(VANTREL_SOURCE_DIR) + "/samples";
 
-class RecordingDriverHost : public DriverHost {
- public:
-  void log(std::string_view line) override { rec.log(line); }
-  void slog(std::string_view text, int panel) override { rec.slog(text, panel); }
-  void clearLog() override { rec.clearLog(); }
-  void pump() override { rec.pump(); }
-  bool askYesNo(std::string_view question) override { return rec.askYesNo(question); }
-  void showPage(int index) override { rec.showPage(index); }
-  void setCancelEnabled(bool enabled) override { rec.setCancelEnabled(enabled); }
-  RecordingHost rec;
-};
 
 struct SampleRun {
   RecordingDriverHost host;
@@ -44,7 +34,7 @@ struct SampleRun {
     EVOadj(ws.paths, ws.buttons);
   }
   long count(const std::string& line) const {
-    return std::count(host.rec.lines.begin(), host.rec.lines.end(), line);
+    return std::count(host.lines.begin(), host.lines.end(), line);
   }
 };
 

@@ -337,7 +337,7 @@ std::vector<WrittenFile> writeSampleDisc(const SampleTitle& title, const std::st
   files.push_back(muxFile(title, second, (videoDir / "FEATURE_2.EVO").string(),
                           fileOptions(2, files[0].mux.nextScr)));
 
-  const psmux::Bytes vti = buildTitleSetFile(kVtiAdvanced, sampleTitleSetEntries());
+  const psmux::Bytes vti = psmux::buildVti(sampleTitleSet());
   const std::string vtiPath = (videoDir / "HVA00001.VTI").string();
   writeFile(vtiPath, vti);
   files.push_back({vtiPath, vti.size(), {}});
@@ -401,18 +401,23 @@ Playlist samplePlaylist(const SampleTitle& title) {
   return playlist;
 }
 
-std::vector<VtiEntry> sampleTitleSetEntries() {
-  VtiEntry entry;
-  entry.main = {1, 0, 0};  // MPEG-2, 4:3, 352x240(288)
-  entry.sub = VtiVideo{2, 0, 0};  // MPEG-4 AVC, 352x240(288)
+psmux::VtiLayout sampleTitleSet() {
+  using namespace psmux::vti_code;
+  psmux::VtiEntry entry;
+  entry.mainVideo = {kMpeg2, kAspect4x3, 0};  // 352x240(288)
+  entry.subVideo = psmux::VtiVideo{kAvc, kAspect4x3, 0};
   entry.audio = {
-      {7, 0, 0},  // DD/DD+ 48 kHz (AC-3)
-      {7, 0, 0},  // DD/DD+ 48 kHz (E-AC-3)
-      {6, 0, 0},  // DTS 48 kHz
-      {1, 0, 0},  // MLP/TrueHD 48 kHz 16 bit
-      {5, 0, 0},  // LPCM 48 kHz 16 bit
+      {kDdPlus, k48kHz, 0},  // AC-3
+      {kDdPlus, k48kHz, 0},  // E-AC-3
+      {kDts, k48kHz, 0},
+      {kMlp, k48kHz, 0},  // TrueHD, 16 bit
+      {kLpcm, k48kHz, 0},  // 16 bit
   };
-  return {entry};
+  psmux::VtiLayout layout;
+  layout.entries = {entry};
+  layout.valueAfterTableSector = 1;  // the last sector of the file
+  layout.wholeSectors = true;
+  return layout;
 }
 
 std::string describeSample(const SampleTitle& title, const std::vector<WrittenFile>& files) {

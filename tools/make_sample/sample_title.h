@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "tools/make_sample/playlist_file.h"
-#include "tools/make_sample/title_set_file.h"
+#include "tools/psmux/vti_builder.h"
 #include "tools/psmux/access_units.h"
 #include "tools/psmux/es_muxer.h"
 
@@ -73,7 +73,7 @@ WrittenFile writeRepeatedTitle(const SampleTitle& title, const std::string& path
 
 // The playlist and title set information that describe the sample.
 Playlist samplePlaylist(const SampleTitle& title);
-std::vector<VtiEntry> sampleTitleSetEntries();
+psmux::VtiLayout sampleTitleSet();
 
 // A human-readable account of the title and the files written.
 std::string describeSample(const SampleTitle& title, const std::vector<WrittenFile>& files);

@@ -63,7 +63,7 @@ int audioNumberOf(EsCodec codec, uint8_t id) {
 }
 
 struct Lane {
-  const EsStream* spec = nullptr;
+  const EsStream* stream = nullptr;
   CodecRule rule{};
   AccessUnitView head;
   bool hasHead = false;
@@ -82,14 +82,14 @@ struct Lane {
   uint64_t deadline() const { return decodeTime(head); }
 
   bool fetch(AccessUnitView& unit) {
-    if (!spec->source->next(unit)) return false;
+    if (!stream->source->next(unit)) return false;
     if (unit.size == 0 || unit.data == nullptr) {
-      throw std::invalid_argument("empty access unit in stream " + hex(spec->id));
+      throw std::invalid_argument("empty access unit in stream " + hex(stream->id));
     }
     if (unit.dts && *unit.dts == unit.pts) unit.dts.reset();
     uint64_t time = decodeTime(unit);
     if (anyUnit && time < lastDecodeTime) {
-      throw std::invalid_argument("decoding time goes backwards in stream " + hex(spec->id));
+      throw std::invalid_argument("decoding time goes backwards in stream " + hex(stream->id));
     }
     anyUnit = true;
     lastDecodeTime = time;
@@ -125,7 +125,7 @@ class Muxer {
         throw std::invalid_argument("stream id " + hex(stream.id) + " does not fit its codec");
       }
       Lane lane;
-      lane.spec = &stream;
+      lane.stream = &stream;
       lane.rule = ruleOf(stream.codec);
       if (!seen.insert({lane.rule.kind, stream.id}).second) {
         throw std::invalid_argument("stream id " + hex(stream.id) + " given twice");
@@ -274,8 +274,8 @@ class Muxer {
   }
 
   void writeDataPack(Lane& lane) {
-    const EsStream& spec = *lane.spec;
-    const bool vc1 = spec.codec == EsCodec::Vc1Video;
+    const EsStream& stream = *lane.stream;
+    const bool vc1 = stream.codec == EsCodec::Vc1Video;
     const size_t extension = vc1 ? 3 : 0;  // flags, field length, stream_id_extension
     const size_t room =
         kPackSize - kPackHeaderSize - kPesFixedHeader - extension - lane.rule.substreamHeader;
@@ -330,8 +330,8 @@ class Muxer {
     if (starts == 0) firstStartIndex = lane.unitsStarted - 1;  // the unit this packet continues
 
     Pes pes;
-    pes.streamId = lane.rule.kind == Kind::Video ? (vc1 ? kExtendedStream : spec.id) : kPrivateStream1;
-    if (vc1) pes.streamIdExtension = spec.id;
+    pes.streamId = lane.rule.kind == Kind::Video ? (vc1 ? kExtendedStream : stream.id) : kPrivateStream1;
+    if (vc1) pes.streamIdExtension = stream.id;
     if (stamped) {
       pes.pts = stampUnit.pts;
       pes.dts = stampUnit.dts;
@@ -372,19 +372,19 @@ class Muxer {
   }
 
   Bytes substreamHeader(const Lane& lane, int starts, size_t firstStart, uint64_t frameIndex) const {
-    const EsStream& spec = *lane.spec;
+    const EsStream& stream = *lane.stream;
     const uint8_t frames = uint8_t(std::min(starts, 255));
     // The first access unit pointer counts from the byte after itself.
     auto pointer = [&](size_t extra) { return starts ? uint16_t(1 + extra + firstStart) : uint16_t(0); };
-    switch (spec.codec) {
+    switch (stream.codec) {
       case EsCodec::Ac3:
       case EsCodec::Eac3:
-      case EsCodec::Dts: return audioSubstreamHeader(spec.id, frames, pointer(0));
-      case EsCodec::TrueHd: return trueHdSubstreamHeader(spec.id, frames, pointer(1));
+      case EsCodec::Dts: return audioSubstreamHeader(stream.id, frames, pointer(0));
+      case EsCodec::TrueHd: return trueHdSubstreamHeader(stream.id, frames, pointer(1));
       case EsCodec::Lpcm:
-        return lpcmSubstreamHeader(spec.id, uint8_t(frameIndex % kLpcmFramesPerGroup), spec.lpcmFormat,
-                                   spec.lpcmDynamicRange, frames, pointer(3));
-      case EsCodec::Subpicture: return subpictureSubstreamHeader(spec.id);
+        return lpcmSubstreamHeader(stream.id, uint8_t(frameIndex % kLpcmFramesPerGroup), stream.lpcmFormat,
+                                   stream.lpcmDynamicRange, frames, pointer(3));
+      case EsCodec::Subpicture: return subpictureSubstreamHeader(stream.id);
       default: return {};
     }
   }

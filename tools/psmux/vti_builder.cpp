@@ -18,7 +18,7 @@ void grow(Bytes& out, size_t size) {
   if (out.size() < size) out.resize(size, 0);
 }
 
-Bytes entryBytes(const VtiEntrySpec& entry) {
+Bytes entryBytes(const VtiEntry& entry) {
   Bytes out(kEntryFieldsSize, 0);
   set32(out, 2, vtiVideoAttribute(entry.mainVideo));
   set32(out, 6, entry.subVideo ? vtiVideoAttribute(*entry.subVideo) : 0);
@@ -39,26 +39,27 @@ uint32_t vtiAudioAttribute(const VtiAudio& audio) {
          (uint32_t(audio.quantization & 3) << 14);
 }
 
-Bytes buildVti(const VtiSpec& spec) {
+Bytes buildVti(const VtiLayout& layout) {
   Bytes out(kHeaderSize, 0);
-  std::copy_n(spec.identifier.begin(), std::min(spec.identifier.size(), kIdentifierLength),
+  std::copy_n(layout.identifier.begin(), std::min(layout.identifier.size(), kIdentifierLength),
               out.begin());
-  set32(out, kCategoryAt, spec.category);
-  set32(out, kTableSectorAt, spec.tableSector);
-  set32(out, kTableSectorAt + 4, spec.valueAfterTableSector);
+  set32(out, kCategoryAt, layout.category);
+  set32(out, kTableSectorAt, layout.tableSector);
+  set32(out, kTableSectorAt + 4, layout.valueAfterTableSector);
 
-  const size_t table = size_t(spec.tableSector) * kSectorSize;
+  const size_t table = size_t(layout.tableSector) * kSectorSize;
   grow(out, table + 12);
-  set16(out, table, spec.entryCountOverride.value_or(uint16_t(spec.entries.size())));
-  set32(out, table + 8, spec.firstEntryOffset);
+  set16(out, table, layout.entryCountOverride.value_or(uint16_t(layout.entries.size())));
+  set32(out, table + 8, layout.firstEntryOffset);
 
-  size_t at = table + spec.firstEntryOffset;
-  for (const VtiEntrySpec& entry : spec.entries) {
+  size_t at = table + layout.firstEntryOffset;
+  for (const VtiEntry& entry : layout.entries) {
     Bytes bytes = entryBytes(entry);
     grow(out, at + bytes.size());
     std::copy(bytes.begin(), bytes.end(), out.begin() + std::ptrdiff_t(at));
     at += bytes.size();
   }
+  if (layout.wholeSectors) grow(out, (out.size() + kSectorSize - 1) / kSectorSize * kSectorSize);
   return out;
 }
 

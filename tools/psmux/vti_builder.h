@@ -35,21 +35,22 @@ struct VtiAudio {
   int quantization = 0;  // 16 + 4 * q bits
 };
 
-struct VtiEntrySpec {
+struct VtiEntry {
   VtiVideo mainVideo;
   std::optional<VtiVideo> subVideo;
   std::vector<VtiAudio> audio;
   std::optional<uint16_t> audioCountOverride;  // store this A instead of audio.size()
 };
 
-struct VtiSpec {
+struct VtiLayout {
   std::string identifier = "ADVANCED-VTS";  // at most 12 characters
   uint32_t category = 2;                    // 2 Advanced VTS, 3 Interoperable VTS
   uint32_t tableSector = 1;                 // S: the table starts at S * 2,048
   uint32_t valueAfterTableSector = 0;
   uint32_t firstEntryOffset = 16;  // E, from the start of the table
-  std::vector<VtiEntrySpec> entries;
+  std::vector<VtiEntry> entries;
   std::optional<uint16_t> entryCountOverride;  // store this N instead of entries.size()
+  bool wholeSectors = false;  // pad the file to a whole number of 2,048-byte sectors
 };
 
 uint32_t vtiVideoAttribute(const VtiVideo& video);
@@ -57,6 +58,6 @@ uint32_t vtiAudioAttribute(const VtiAudio& audio);
 
 // The whole file: header, zero padding up to the table, the table and the
 // entries.
-Bytes buildVti(const VtiSpec& spec);
+Bytes buildVti(const VtiLayout& layout);
 
 }  // namespace vantrel::psmux
