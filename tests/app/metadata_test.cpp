@@ -143,8 +143,8 @@ class MetadataTest : public QObject {
   }
 
   void readVtiReportsTheTitleSet() {
-    vantrel::psmux::VtiSpec spec;
-    vantrel::psmux::VtiEntrySpec entry;
+    vantrel::psmux::VtiLayout spec;
+    vantrel::psmux::VtiEntry entry;
     entry.audio.push_back({});
     spec.entries.push_back(entry);
     writeFile(dir_->filePath("HVDVD_TS/HVA00001.VTI"), vantrel::psmux::buildVti(spec));
