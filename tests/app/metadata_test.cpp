@@ -143,11 +143,11 @@ class MetadataTest : public QObject {
   }
 
   void readVtiReportsTheTitleSet() {
-    vantrel::psmux::VtiLayout spec;
+    vantrel::psmux::VtiLayout layout;
     vantrel::psmux::VtiEntry entry;
     entry.audio.push_back({});
-    spec.entries.push_back(entry);
-    writeFile(dir_->filePath("HVDVD_TS/HVA00001.VTI"), vantrel::psmux::buildVti(spec));
+    layout.entries.push_back(entry);
+    writeFile(dir_->filePath("HVDVD_TS/HVA00001.VTI"), vantrel::psmux::buildVti(layout));
     TfMain window;
     window.FormActivate();
     window.cbAutoRead->setChecked(false);
