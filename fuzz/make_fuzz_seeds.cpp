@@ -3,7 +3,8 @@
 // tools/scripts/make_fuzz_seeds.sh encodes with ffmpeg. Each seed starts with
 // the parameter bytes its target takes off the front (see fuzz_*.cpp).
 //
-//   make_fuzz_seeds ES_FOLDER CORPUS_FOLDER
+//   make_fuzz_seeds ES_FOLDER CORPUS_FOLDER [SAMPLES_FOLDER]
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -133,11 +134,30 @@ Bytes packTitle(const Streams& s) {
   return title;
 }
 
+Bytes text(const char* t) { return Bytes(t, t + std::strlen(t)); }
+
+// The navigation pack and the first pack of every stream of a title, in
+// file order: each stream's codec header in a few kilobytes.
+Bytes firstPackOfEachStream(const Bytes& title) {
+  Bytes kept;
+  std::vector<int> seen;
+  for (size_t at = 0; at + kPackSize <= title.size(); at += kPackSize) {
+    const uint8_t* p = title.data() + at;
+    const uint8_t id = p[17];
+    int key = id;
+    if (id == 0xBD) key = 0x100 | p[23 + p[22]];  // the substream id after the PES header
+    if (std::find(seen.begin(), seen.end(), key) != seen.end()) continue;
+    seen.push_back(key);
+    append(kept, Bytes(p, p + kPackSize));
+  }
+  return kept;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: make_fuzz_seeds ES_FOLDER CORPUS_FOLDER\n");
+  if (argc != 3 && argc != 4) {
+    std::fprintf(stderr, "usage: make_fuzz_seeds ES_FOLDER CORPUS_FOLDER [SAMPLES_FOLDER]\n");
     return 2;
   }
   const fs::path es = argv[1];
@@ -217,6 +237,47 @@ int main(int argc, char** argv) {
     Bytes body(path.begin(), path.end());
     append(body, Bytes(caption.begin(), caption.end()));
     save(corpus / "paths", "path" + std::to_string(i), {uint8_t(path.size())}, body);
+  }
+
+  // The playlist and title set tools have no builder here: their seeds are
+  // the bundled sample's files, whole, cut short and with numbers beyond
+  // the file.
+  const Bytes tinyPlaylist = text(
+      "<Playlist displayName=\"P\"><MediaAttributeList><AudioAttributeItem index=\"2\" codec=\"AC-3\" "
+      "channels=\"6\"/></MediaAttributeList><TitleSet timeBase=\"60fps\"><Title displayName=\"T\" "
+      "titleDuration=\"00:01:00:00\"><PrimaryAudioVideoClip src=\"A.MAP\"><Video track=\"1\" mediaAttr=\"1\"/>"
+      "<Audio streamNumber=\"99\" mediaAttr=\"2\" description=\"../x\"/><Subtitle streamNumber=\"+3\"/>"
+      "</PrimaryAudioVideoClip><ChapterList><Chapter displayName=\"C\" titleTimeBegin=\"00:00:01:30\"/>"
+      "<Chapter titleTimeBegin=\"1\"/></ChapterList></Title></TitleSet><!-- c --><?p?></Playlist>");
+  save(corpus / "playlist", "tiny", {0x07, 1, 'A'}, tinyPlaylist);
+  if (argc == 4) {
+    const fs::path samples = argv[3];
+    const Bytes playlist = elementary(samples / "ADV_OBJ", "VPLST000.XPL", 8192);
+    save(corpus / "playlist", "sample", {0xFF, 9, 'F', 'E', 'A', 'T', 'U', 'R', 'E', '_', '2'}, playlist);
+    save(corpus / "playlist", "sample-cut", {0x03, 9, 'F', 'E', 'A', 'T', 'U', 'R', 'E', '_', '1'},
+         Bytes(playlist.begin(), playlist.begin() + long(playlist.size() / 2)));
+    Bytes vti = elementary(samples / "HVDVD_TS", "HVA00001.VTI", 8192);
+    save(corpus / "vti", "sample", {}, vti);
+    if (vti.size() >= 2048 + 40) {
+      save(corpus / "vti", "cut-in-entry", {}, Bytes(vti.begin(), vti.begin() + 2048 + 40));
+      Bytes many = vti;
+      many[2048] = many[2049] = 0xFF;  // N: 65,535 entries
+      many[2048 + 16 + 14] = 0xFF;     // A of the first entry: far more than the file holds
+      save(corpus / "vti", "counts-beyond", {}, many);
+      Bytes far = vti;
+      far[184] = 0x7F;  // S: a table sector far beyond the end
+      save(corpus / "vti", "table-beyond", {}, far);
+    }
+    const Bytes title = firstPackOfEachStream(elementary(samples / "HVDVD_TS", "FEATURE_1.EVO", 4u << 20));
+    save(corpus / "engine", "sample-scan", {0x03, 0x0F, 0xFF, 0, 0, 0, 0}, title);
+    save(corpus / "engine", "sample-demux", {0xE3, 0x07, 0xFF, 0, 0, 0, 0}, title);
+    Bytes samplePlan(16 + 16 + 32, 0);
+    samplePlan[0] = 1;
+    samplePlan[1] = 4;
+    samplePlan[16] = 1;
+    samplePlan[32] = 1;
+    append(samplePlan, {0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xF5, 0, 0, 0, 0, 0, 0, 0, 0});
+    save(corpus / "rebuild", "sample", samplePlan, title);
   }
   return 0;
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Regenerates the seed corpora under fuzz/corpus/ from short ffmpeg-encoded
-# elementary streams and the program-stream builder. Needs clang and ffmpeg.
+# elementary streams, the program-stream builder and the bundled sample
+# (samples/). Needs clang and ffmpeg.
 #   tools/scripts/make_fuzz_seeds.sh [FUZZ_BUILD_FOLDER]
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -24,6 +25,6 @@ ff -f lavfi -i "$tone" -ac 2 -c:a truehd -strict -2 -f truehd "$es/audio.thd"
 ff -f lavfi -i "$tone" -ac 2 -c:a mlp -strict -2 -f mlp "$es/audio.mlp"
 ff -f lavfi -i "$tone" -ac 2 -f s16be "$es/audio.pcm"
 
-rm -rf fuzz/corpus/analyzers fuzz/corpus/engine fuzz/corpus/rebuild fuzz/corpus/markup fuzz/corpus/paths
-"$build/fuzz/make_fuzz_seeds" "$es" fuzz/corpus
+rm -rf fuzz/corpus
+"$build/fuzz/make_fuzz_seeds" "$es" fuzz/corpus samples
 du -sh fuzz/corpus/*
