@@ -3,8 +3,12 @@
 #include "app/Main.h"
 
 #include <QApplication>
+#include <csignal>
 
 int main(int argc, char* argv[]) {
+  // Under a file-size limit a write must fail and be reported, not kill the
+  // window with the output buffers unwritten.
+  std::signal(SIGXFSZ, SIG_IGN);
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("HD DVD Vantrel"));
 

@@ -3,9 +3,9 @@
 // a read past the loaded bytes is caught. Demux writes through the file layer into
 // memory files; payload and ".sup" records can never add up to more bytes
 // than the input held (every record header stands for a longer PES header).
+#include <algorithm>
 #include <array>
 #include <memory>
-#include <algorithm>
 
 #include "common/recording_host.h"
 #include "engine/navigation.h"
@@ -61,9 +61,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto& sel = session.options.selection;
     for (int i = 0; i < kOutputs; ++i) {
       const bool ticked = (flags & 0x80) || (ticks >> (i % 32) & 1);
-      if (i < kVideoSlots) sel.video[size_t(i)] = ticked;
-      else if (i < kVideoSlots + kAudioSlots) sel.audio[size_t(i - kVideoSlots)] = ticked;
-      else sel.subpicture[size_t(i - kVideoSlots - kAudioSlots)] = ticked;
+      if (i < kVideoSlots)
+        sel.video[size_t(i)] = ticked;
+      else if (i < kVideoSlots + kAudioSlots)
+        sel.audio[size_t(i - kVideoSlots)] = ticked;
+      else
+        sel.subpicture[size_t(i - kVideoSlots - kAudioSlots)] = ticked;
       files[size_t(i)].assign(nullptr, 0);
       if (ticked || i % 3 == 0) *slots[size_t(i)] = OutputFile::create(files[size_t(i)].path());
     }

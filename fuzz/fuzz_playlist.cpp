@@ -16,12 +16,7 @@
 using namespace vantrel;
 
 namespace {
-class QuietHost : public DriverHost {
- public:
-  void log(std::string_view line) override { recorder.log(line); }
-  void slog(std::string_view text, int panel) override { recorder.slog(text, panel); }
-  RecordingHost recorder;
-};
+using QuietHost = BasicRecordingHost<DriverHost>;
 
 std::vector<std::string> scanLines(const uint8_t* data, size_t size, size_t split) {
   std::vector<std::string> lines;
@@ -31,7 +26,8 @@ std::vector<std::string> scanLines(const uint8_t* data, size_t size, size_t spli
 }
 
 void checkName(const std::string& caption) {
-  const std::string name = outputPrefix("/out", "FEATURE_1") + "." + safeFileNamePart(caption) + ".mpa";
+  const std::string name =
+      outputPrefix("/out", "FEATURE_1") + "." + safeFileNamePart(caption) + ".mpa";
   if (folderPart(name) != "/out/") std::abort();
 }
 }  // namespace
@@ -63,6 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const auto& box : ws.boxes.audio) checkName(box.caption);
   for (const auto& box : ws.boxes.subpicture) checkName(box.caption);
   for (const std::string& line : view.mChapter)
-    if (line.find_first_of("\r\n") != std::string::npos || line.rfind("CHAPTER", 0) != 0) std::abort();
+    if (line.find_first_of("\r\n") != std::string::npos || line.rfind("CHAPTER", 0) != 0)
+      std::abort();
   return 0;
 }

@@ -11,12 +11,7 @@
 using namespace vantrel;
 
 namespace {
-class QuietHost : public DriverHost {
- public:
-  void log(std::string_view line) override { recorder.log(line); }
-  void slog(std::string_view text, int panel) override { recorder.slog(text, panel); }
-  RecordingHost recorder;
-};
+using QuietHost = BasicRecordingHost<DriverHost>;
 
 // Identifiers a catalogue slot can hold, and -1 for an empty slot.
 constexpr std::array<int32_t, 8> kVideoIds = {-1, 0xE0, 0xE1, 0xE2, 0xE3, 0x55, 0x56, 0xC0};

@@ -134,7 +134,9 @@ Bytes packTitle(const Streams& s) {
   return title;
 }
 
-Bytes text(const char* t) { return Bytes(t, t + std::strlen(t)); }
+Bytes text(const char* t) {
+  return Bytes(t, t + std::strlen(t));
+}
 
 // The navigation pack and the first pack of every stream of a title, in
 // file order: each stream's codec header in a few kilobytes.
@@ -176,9 +178,9 @@ int main(int argc, char** argv) {
   // Analyzers: which analyzer, payload position and length, the LPCM bytes.
   const Bytes lpcmHeader = {0xA0, 0x01, 0x00, 0x04, 0x00, 0x10, 0x80};
   const std::map<std::string, std::pair<uint8_t, const Bytes*>> analyzed = {
-      {"mpeg2", {0, &s.mpeg2}}, {"vc1", {1, &s.vc1}},   {"h264", {2, &s.h264}},
-      {"ac3", {3, &s.ac3}},     {"eac3", {3, &s.eac3}}, {"dts", {4, &s.dts}},
-      {"truehd", {5, &s.truehd}}, {"mlp", {5, &s.mlp}}, {"lpcm", {6, &s.lpcm}}};
+      {"mpeg2", {0, &s.mpeg2}},   {"vc1", {1, &s.vc1}},   {"h264", {2, &s.h264}},
+      {"ac3", {3, &s.ac3}},       {"eac3", {3, &s.eac3}}, {"dts", {4, &s.dts}},
+      {"truehd", {5, &s.truehd}}, {"mlp", {5, &s.mlp}},   {"lpcm", {6, &s.lpcm}}};
   for (const auto& [name, entry] : analyzed) {
     if (entry.second->empty()) continue;
     Bytes prefix = {entry.first, 0x00, 0x00, 0xFF, 0xFF};
@@ -204,25 +206,30 @@ int main(int argc, char** argv) {
 
   // Rebuild: catalogue choices, the flags, the kept boxes, the times.
   Bytes plan(16 + 16 + 32, 0);
-  plan[0] = 1;   // video 0: E0
-  plan[1] = 6;   // video 1: 56
-  plan[16] = 1;  // audio 0: 80
-  plan[17] = 14; // audio 1: 81
-  plan[32] = 1;  // subpicture 0: 20
-  append(plan, {0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFD, 0x00, 0x01, 0x5F, 0x90, 0x00, 0x0D, 0xBB, 0xA0});
+  plan[0] = 1;    // video 0: E0
+  plan[1] = 6;    // video 1: 56
+  plan[16] = 1;   // audio 0: 80
+  plan[17] = 14;  // audio 1: 81
+  plan[32] = 1;   // subpicture 0: 20
+  append(plan, {0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFD, 0x00, 0x01, 0x5F, 0x90, 0x00, 0x0D, 0xBB,
+                0xA0});
   save(corpus / "rebuild", "keep-some", plan, packTitle(s));
   plan[32 + 32 + 16] = 0x01;  // keep the advanced-content packs
   plan[32 + 32 + 16 + 6] = 0xFF;
   save(corpus / "rebuild", "keep-all", plan, packTitle(s));
 
   // Log markup: lines the program writes.
-  const char* lines[] = {
-      "[b]MPEG-2[/b] video stream 0 found!", "   First PTS = [re]00015F90[/re]  ([re]+100[/re]ms)",
-      "   Format = [bl]8bitRLE[/bl]", "[c:00FF00]green[/c:00FF00] [s1]small[/s1] [i]x[/i] [u]y[/u]",
-      "[re]Cannot open file \"/x/A.EVO\". No such file or directory[/re]", "[b]unclosed [bl]x",
-      "a[/b]b[", "[s2][c:ZZ]"};
+  const char* lines[] = {"[b]MPEG-2[/b] video stream 0 found!",
+                         "   First PTS = [re]00015F90[/re]  ([re]+100[/re]ms)",
+                         "   Format = [bl]8bitRLE[/bl]",
+                         "[c:00FF00]green[/c:00FF00] [s1]small[/s1] [i]x[/i] [u]y[/u]",
+                         "[re]Cannot open file \"/x/A.EVO\". No such file or directory[/re]",
+                         "[b]unclosed [bl]x",
+                         "a[/b]b[",
+                         "[s2][c:ZZ]"};
   for (size_t i = 0; i < std::size(lines); ++i)
-    save(corpus / "markup", "line" + std::to_string(i), {}, Bytes(lines[i], lines[i] + std::strlen(lines[i])));
+    save(corpus / "markup", "line" + std::to_string(i), {},
+         Bytes(lines[i], lines[i] + std::strlen(lines[i])));
 
   // Path rules: the path's length, the path, then a caption.
   const std::pair<const char*, const char*> paths[] = {
@@ -243,17 +250,22 @@ int main(int argc, char** argv) {
   // the bundled sample's files, whole, cut short and with numbers beyond
   // the file.
   const Bytes tinyPlaylist = text(
-      "<Playlist displayName=\"P\"><MediaAttributeList><AudioAttributeItem index=\"2\" codec=\"AC-3\" "
+      "<Playlist displayName=\"P\"><MediaAttributeList><AudioAttributeItem index=\"2\" "
+      "codec=\"AC-3\" "
       "channels=\"6\"/></MediaAttributeList><TitleSet timeBase=\"60fps\"><Title displayName=\"T\" "
-      "titleDuration=\"00:01:00:00\"><PrimaryAudioVideoClip src=\"A.MAP\"><Video track=\"1\" mediaAttr=\"1\"/>"
-      "<Audio streamNumber=\"99\" mediaAttr=\"2\" description=\"../x\"/><Subtitle streamNumber=\"+3\"/>"
-      "</PrimaryAudioVideoClip><ChapterList><Chapter displayName=\"C\" titleTimeBegin=\"00:00:01:30\"/>"
+      "titleDuration=\"00:01:00:00\"><PrimaryAudioVideoClip src=\"A.MAP\"><Video track=\"1\" "
+      "mediaAttr=\"1\"/>"
+      "<Audio streamNumber=\"99\" mediaAttr=\"2\" description=\"../x\"/><Subtitle "
+      "streamNumber=\"+3\"/>"
+      "</PrimaryAudioVideoClip><ChapterList><Chapter displayName=\"C\" "
+      "titleTimeBegin=\"00:00:01:30\"/>"
       "<Chapter titleTimeBegin=\"1\"/></ChapterList></Title></TitleSet><!-- c --><?p?></Playlist>");
   save(corpus / "playlist", "tiny", {0x07, 1, 'A'}, tinyPlaylist);
   if (argc == 4) {
     const fs::path samples = argv[3];
     const Bytes playlist = elementary(samples / "ADV_OBJ", "VPLST000.XPL", 8192);
-    save(corpus / "playlist", "sample", {0xFF, 9, 'F', 'E', 'A', 'T', 'U', 'R', 'E', '_', '2'}, playlist);
+    save(corpus / "playlist", "sample", {0xFF, 9, 'F', 'E', 'A', 'T', 'U', 'R', 'E', '_', '2'},
+         playlist);
     save(corpus / "playlist", "sample-cut", {0x03, 9, 'F', 'E', 'A', 'T', 'U', 'R', 'E', '_', '1'},
          Bytes(playlist.begin(), playlist.begin() + long(playlist.size() / 2)));
     Bytes vti = elementary(samples / "HVDVD_TS", "HVA00001.VTI", 8192);
@@ -268,7 +280,8 @@ int main(int argc, char** argv) {
       far[184] = 0x7F;  // S: a table sector far beyond the end
       save(corpus / "vti", "table-beyond", {}, far);
     }
-    const Bytes title = firstPackOfEachStream(elementary(samples / "HVDVD_TS", "FEATURE_1.EVO", 4u << 20));
+    const Bytes title =
+        firstPackOfEachStream(elementary(samples / "HVDVD_TS", "FEATURE_1.EVO", 4u << 20));
     save(corpus / "engine", "sample-scan", {0x03, 0x0F, 0xFF, 0, 0, 0, 0}, title);
     save(corpus / "engine", "sample-demux", {0xE3, 0x07, 0xFF, 0, 0, 0, 0}, title);
     Bytes samplePlan(16 + 16 + 32, 0);

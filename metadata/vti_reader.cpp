@@ -20,6 +20,9 @@ void bReadVTIClick(Workspace& ws) {
     vti = parseVti(*in);
   }
   for (const std::string& line : describeVti(vti)) ws.host.log(line);
+  // A report that stopped where the file ended is incomplete: it counts as
+  // an error (the command line exits with 1), not as a finished report.
+  if (vti.cut) ++ws.errorsLogged;
 }
 
 }  // namespace vantrel

@@ -101,7 +101,7 @@ struct ReadTitle : Driver {
     sourcePath = source("T/A.EVO", bigTitle().bytes);
     prefix = dir.path() + "/A";
     readEvo();
-    host.rec.lines.clear();
+    host.lines.clear();
   }
   std::string video() const { return prefix + ".MPEG-2.stream.0.mpv"; }
   std::string audio() const { return prefix + ".DD.stream.00.mpa"; }
@@ -119,11 +119,12 @@ TEST(BadOutputs, FullDiskDuringDemuxKeepsEveryByteOfTheOtherOutputs) {
   d.demux();
   const int groups = bigTitle().groupsBeforeVideoFlush();
   ASSERT_LT(groups, kGroups);
-  EXPECT_EQ(d.lines(), (std::vector<std::string>{
-                           "Creating " + d.video(), "Creating " + d.audio(), "Creating " + d.sup(),
-                           "Opening file [b]A.EVO[/b]", "File size: 0 Mbytes.", "Demuxing A.EVO",
-                           "[re]Cannot write file \"" + d.video() + "\". No space left on device[/re]",
-                           "Done.", ""}));
+  EXPECT_EQ(d.lines(),
+            (std::vector<std::string>{
+                "Creating " + d.video(), "Creating " + d.audio(), "Creating " + d.sup(),
+                "Opening file [b]A.EVO[/b]", "File size: 0 Mbytes.", "Demuxing A.EVO",
+                "[re]Cannot write file \"" + d.video() + "\". No space left on device[/re]",
+                "Done.", ""}));
   EXPECT_EQ(readFileBytes(d.audio()), BigTitle::audioOfGroups(groups));
   EXPECT_EQ(readFileBytes(d.sup()), BigTitle::supOfGroups(groups));
   EXPECT_EQ(d.ws.errorsLogged, 1);
@@ -138,7 +139,8 @@ TEST(BadOutputs, FullDiskUnderASupFileIsReportedAndTheOthersAreWhole) {
   ReadTitle d;
   fs::create_symlink("/dev/full", d.sup());
   d.demux();
-  const int error = d.indexOf("[re]Cannot write file \"" + d.sup() + "\". No space left on device[/re]");
+  const int error =
+      d.indexOf("[re]Cannot write file \"" + d.sup() + "\". No space left on device[/re]");
   ASSERT_GE(error, 0);
   EXPECT_EQ(d.lines()[size_t(error - 1)], "Demuxing A.EVO");
   EXPECT_EQ(d.lines()[size_t(error + 1)], "Done.");
@@ -154,17 +156,19 @@ TEST(BadOutputs, FullDiskDuringRebuildEndsItWithTheReason) {
   fs::create_symlink("/dev/full", rebuilt);
   InputSnapshot input({d.sourcePath});
   bRebuildClick(d.ws);
-  EXPECT_EQ(d.lines(), (std::vector<std::string>{
-                           "Creating " + rebuilt, "Opening file [b]A.EVO[/b]", "File size: 0 Mbytes.",
-                           "Rebuilding...",
-                           "[re]Cannot write file \"" + rebuilt + "\". No space left on device[/re]",
-                           "Done.", ""}));
+  EXPECT_EQ(d.lines(), (std::vector<std::string>{"Creating " + rebuilt, "Opening file [b]A.EVO[/b]",
+                                                 "File size: 0 Mbytes.", "Rebuilding...",
+                                                 "[re]Cannot write file \"" + rebuilt +
+                                                     "\". No space left on device[/re]",
+                                                 "Done.", ""}));
   EXPECT_TRUE(d.host.buttons.rebuild);
   EXPECT_TRUE(input.unchanged());
 
-  const CliRun run = runCli("rebuild " + shellQuoted(d.sourcePath) + " -o " + shellQuoted(d.dir.path()));
+  const CliRun run =
+      runCli("rebuild " + shellQuoted(d.sourcePath) + " -o " + shellQuoted(d.dir.path()));
   EXPECT_EQ(run.status, 1);
-  const std::string expected = "Cannot write file \"" + rebuilt + "\". No space left on device\nDone.\n\n";
+  const std::string expected =
+      "Cannot write file \"" + rebuilt + "\". No space left on device\nDone.\n\n";
   EXPECT_EQ(tail(run.out, expected.size()), expected);
   EXPECT_TRUE(input.unchanged());
 }
@@ -179,13 +183,17 @@ TEST(BadOutputs, AFileSizeLimitKeepsTheBytesBeforeIt) {
   InputSnapshot input({source});
   for (const char* command : {"demux", "rebuild"}) {
     const std::string options = " --no-details --no-continue -o ";
-    CliRun whole = runCli(std::string(command) + " " + shellQuoted(source) + options + shellQuoted(dir.file("whole")));
+    CliRun whole = runCli(std::string(command) + " " + shellQuoted(source) + options +
+                          shellQuoted(dir.file("whole")));
     ASSERT_EQ(whole.status, 0) << whole.out;
-    CliRun cut = runCli(std::string(command) + " " + shellQuoted(source) + options + shellQuoted(dir.file("cut")),
-                        "ulimit -f 100;");
+    CliRun cut = runCli(
+        std::string(command) + " " + shellQuoted(source) + options + shellQuoted(dir.file("cut")),
+        "ulimit -f 100;");
     EXPECT_EQ(cut.status, 1) << command;
-    const std::string big = std::string(command) == "demux" ? "A.MPEG-2.stream.0.mpv" : "A.rebuilt.EVO";
-    EXPECT_NE(cut.out.find("Cannot write file \"" + dir.file("cut") + "/" + big + "\". File too large\nDone.\n"),
+    const std::string big =
+        std::string(command) == "demux" ? "A.MPEG-2.stream.0.mpv" : "A.rebuilt.EVO";
+    EXPECT_NE(cut.out.find("Cannot write file \"" + dir.file("cut") + "/" + big +
+                           "\". File too large\nDone.\n"),
               std::string::npos)
         << cut.out;
     EXPECT_EQ(fs::file_size(dir.file("cut/" + big)), 100u * 1024);
@@ -206,7 +214,8 @@ TEST(BadOutputs, MissingOutputFolderCreatesNothingAndExitsWithOne) {
   const std::string missing = dir.file("none");
   for (std::string name : {"A.MPEG-2.stream.0.mpv", "A.rebuilt.EVO"}) {
     const char* command = name == "A.rebuilt.EVO" ? "rebuild" : "demux";
-    CliRun run = runCli(std::string(command) + " " + shellQuoted(source) + " -o " + shellQuoted(missing));
+    CliRun run =
+        runCli(std::string(command) + " " + shellQuoted(source) + " -o " + shellQuoted(missing));
     EXPECT_EQ(run.status, 1);
     const std::string expected =
         "Cannot create file \"" + missing + "/" + name + "\". No such file or directory\nDone.\n\n";
@@ -219,18 +228,22 @@ TEST(BadOutputs, MissingOutputFolderCreatesNothingAndExitsWithOne) {
 
 TEST(BadOutputs, ReadOnlyOutputFolderIsReportedWithTheSystemsReason) {
   const auto prefix = unprivilegedPrefix();
-  if (!prefix) GTEST_SKIP() << "running as root without setpriv: permission bits do not apply";
+  if (!prefix)
+    GTEST_SKIP() << "running as root, and the unprivileged user cannot run the program here: "
+                    "permission bits would not apply";
   TempDir dir;
   fs::permissions(dir.path(), fs::perms::all & ~fs::perms::others_write & ~fs::perms::group_write);
   const std::string source = dir.write("T/A.EVO", smallTitle(1));
   const std::string readOnly = dir.file("ro");
   fs::create_directory(readOnly);
   fs::permissions(readOnly, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
-                                fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+                                fs::perms::group_exec | fs::perms::others_read |
+                                fs::perms::others_exec);
   InputSnapshot input({source});
   for (std::string name : {"A.MPEG-2.stream.0.mpv", "A.rebuilt.EVO"}) {
     const char* command = name == "A.rebuilt.EVO" ? "rebuild" : "demux";
-    CliRun run = runCli(std::string(command) + " " + shellQuoted(source) + " -o " + shellQuoted(readOnly), *prefix);
+    CliRun run = runCli(
+        std::string(command) + " " + shellQuoted(source) + " -o " + shellQuoted(readOnly), *prefix);
     EXPECT_EQ(run.status, 1);
     const std::string expected =
         "Cannot create file \"" + readOnly + "/" + name + "\". Permission denied\nDone.\n\n";
@@ -248,7 +261,8 @@ TEST(BadOutputs, AFifoNobodyReadsInPlaceOfAnOutputFailsAtOnce) {
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
   CliRun run = runCli("demux " + shellQuoted(source) + " -o " + shellQuoted(dir.path()));
   EXPECT_EQ(run.status, 1);  // not 124: the time limit did not have to end it
-  const std::string expected = "Cannot create file \"" + fifo + "\". No such device or address\nDone.\n\n";
+  const std::string expected =
+      "Cannot create file \"" + fifo + "\". No such device or address\nDone.\n\n";
   EXPECT_EQ(tail(run.out, expected.size()), expected);
 }
 
@@ -264,17 +278,18 @@ TEST(BadOutputs, AnOutputThatIsASourceIsRefusedAndTheSourceKept) {
       // The output name is a link to the second file of the chain, which
       // the run has not opened yet.
       const bool rebuild = name.ends_with(".rebuilt.EVO");
-      const std::string outputName = dir.file(rebuild ? "FEATURE_2_MERGED.rebuilt.EVO"
-                                                      : "FEATURE_2_MERGED.DD.stream.00.mpa");
+      const std::string outputName =
+          dir.file(rebuild ? "FEATURE_2_MERGED.rebuilt.EVO" : "FEATURE_2_MERGED.DD.stream.00.mpa");
       if (symbolic)
         fs::create_symlink(second, outputName);
       else
         fs::create_hard_link(second, outputName);
-      CliRun run = runCli(std::string(rebuild ? "rebuild " : "demux ") + shellQuoted(first) + " -o " +
-                          shellQuoted(dir.path()) + " --streams a0");
+      CliRun run = runCli(std::string(rebuild ? "rebuild " : "demux ") + shellQuoted(first) +
+                          " -o " + shellQuoted(dir.path()) + " --streams a0");
       EXPECT_EQ(run.status, 1) << name;
-      const std::string expected = "Cannot create file \"" + outputName +
-                                   "\". It is a source file of this title and would be destroyed.\nDone.\n\n";
+      const std::string expected =
+          "Cannot create file \"" + outputName +
+          "\". It is a source file of this title and would be destroyed.\nDone.\n\n";
       EXPECT_EQ(tail(run.out, expected.size()), expected) << name;
       EXPECT_TRUE(inputs.unchanged()) << name;
       EXPECT_EQ(folderEntries(dir.path()).size(), 2u);  // the sources' folder and the link
@@ -293,7 +308,8 @@ TEST(BadOutputs, NamesFromExtensionsAndCaptionsStayInTheOutputFolder) {
                       " --video-ext ../up --audio-ext .. --sub-ext $'a\\x01/b'");
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(folderEntries(dir.file("out")),
-            (std::vector<std::string>{"A.DD.stream.00.__", "A.MPEG-2.stream.0..._up", "A.Subpicture.02.a__b"}));
+            (std::vector<std::string>{"A.DD.stream.00.__", "A.MPEG-2.stream.0..._up",
+                                      "A.Subpicture.02.a__b"}));
   EXPECT_EQ(folderEntries(dir.path()), (std::vector<std::string>{"T", "out"}));
 
   Driver d;

@@ -35,10 +35,11 @@ TEST(BadSources, EmptyOneByteAndRandomFilesReadAsTitlesWithoutStreams) {
                                                    "File size: 0 Mbytes.", "Done.", ""}))
         << bytes.size();
     EXPECT_FALSE(d.host.buttons.demux);
-    d.host.rec.lines.clear();
+    d.host.lines.clear();
     d.demux();
-    EXPECT_EQ(d.lines(), (std::vector<std::string>{"Opening file [b]A.EVO[/b]", "File size: 0 Mbytes.",
-                                                   "Demuxing A.EVO", "Done.", ""}));
+    EXPECT_EQ(d.lines(),
+              (std::vector<std::string>{"Opening file [b]A.EVO[/b]", "File size: 0 Mbytes.",
+                                        "Demuxing A.EVO", "Done.", ""}));
     EXPECT_EQ(folderEntries(d.dir.path()), std::vector<std::string>{"T"});
     EXPECT_TRUE(input.unchanged());
 
@@ -86,11 +87,11 @@ Bytes richTitle() {
 std::vector<size_t> cutOffsets(size_t size) {
   std::vector<size_t> cuts;
   for (size_t pack = 0; pack < size; pack += psmux::kPackSize)
-    for (size_t at : {0, 1, 3, 4, 10, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 26, 27, 28, 29,
-                      30, 31, 32, 33, 40, 2047})
+    for (size_t at : {0,  1,  3,  4,  10, 13, 14, 15, 16, 17, 18, 19, 20,  21,
+                      22, 23, 24, 26, 27, 28, 29, 30, 31, 32, 33, 40, 2047})
       if (pack + at < size) cuts.push_back(pack + at);
-  for (size_t at : {38, 44, 1024, 1030, 1287, 1290, 1293, 1294, 1295, 1318, 1338, 1342, 1346, 1824,
-                    1832, 1840, 1900, 1967, 1968, 2000})
+  for (size_t at : {38,   44,   1024, 1030, 1287, 1290, 1293, 1294, 1295, 1318,
+                    1338, 1342, 1346, 1824, 1832, 1840, 1900, 1967, 1968, 2000})
     cuts.push_back(at);
   return cuts;
 }
@@ -116,7 +117,7 @@ TEST(BadSources, TitleTruncatedAtManyOffsetsLosesOnlyItsTail) {
     const std::string source = d.source("T/A.EVO", Bytes(whole.begin(), whole.begin() + long(cut)));
     InputSnapshot input({source});
     d.readEvo();
-    d.host.rec.lines.clear();
+    d.host.lines.clear();
     d.demux();
     EXPECT_EQ(d.ws.errorsLogged, 0) << cut;
     EXPECT_EQ(d.indexOf("Done."), int(d.lines().size() - 2 - frameReportLines(d.ws.session.state)))
@@ -207,12 +208,15 @@ TEST(BadSources, AFolderOrAFifoAsTheSourceIsRefusedAtOnce) {
   const std::string fifo = dir.file("F.EVO");
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
   for (const char* command : {"read", "demux", "rebuild"}) {
-    CliRun run = runCli(std::string(command) + " " + shellQuoted(folder) + " -o " + shellQuoted(dir.path()));
+    CliRun run =
+        runCli(std::string(command) + " " + shellQuoted(folder) + " -o " + shellQuoted(dir.path()));
     EXPECT_EQ(run.status, 1) << command;
-    EXPECT_EQ(run.out, ".\nOpening file D.EVO\nCannot open file \"" + folder + "\". Is a directory\n");
+    EXPECT_EQ(run.out,
+              ".\nOpening file D.EVO\nCannot open file \"" + folder + "\". Is a directory\n");
     run = runCli(std::string(command) + " " + shellQuoted(fifo) + " -o " + shellQuoted(dir.path()));
     EXPECT_EQ(run.status, 1) << command;  // not 124: nothing waits for a writer
-    EXPECT_EQ(run.out, ".\nOpening file F.EVO\nCannot open file \"" + fifo + "\". Invalid argument\n");
+    EXPECT_EQ(run.out,
+              ".\nOpening file F.EVO\nCannot open file \"" + fifo + "\". Invalid argument\n");
   }
   EXPECT_EQ(folderEntries(dir.path()), (std::vector<std::string>{"D.EVO", "F.EVO"}));
 }
@@ -225,16 +229,15 @@ TEST(BadSources, ASourceThatBecameAFolderEndsDemuxWithARedLine) {
   d.readEvo();
   fs::remove(source);
   fs::create_directory(source);
-  d.host.rec.lines.clear();
+  d.host.lines.clear();
   d.demux();
   const std::string prefix = d.dir.path() + "/A";
-  EXPECT_EQ(d.lines(), (std::vector<std::string>{
-                           "Creating " + prefix + ".MPEG-2.stream.0.mpv",
-                           "Creating " + prefix + ".DD.stream.00.mpa",
-                           "Creating " + prefix + ".Subpicture.02.sup",
-                           "Opening file [b]A.EVO[/b]",
-                           "[re]Cannot open file \"" + source + "\". Is a directory[/re]",
-                           "Done.", ""}));
+  EXPECT_EQ(
+      d.lines(),
+      (std::vector<std::string>{
+          "Creating " + prefix + ".MPEG-2.stream.0.mpv", "Creating " + prefix + ".DD.stream.00.mpa",
+          "Creating " + prefix + ".Subpicture.02.sup", "Opening file [b]A.EVO[/b]",
+          "[re]Cannot open file \"" + source + "\". Is a directory[/re]", "Done.", ""}));
   EXPECT_EQ(fs::file_size(prefix + ".DD.stream.00.mpa"), 0u);
 }
 
@@ -244,7 +247,8 @@ TEST(BadSources, AGapInTheChainEndsTheTitleAtTheGap) {
   const std::string first = dir.write("HVDVD_TS/FEATURE_1.EVO", smallTitle(1));
   const std::string third = dir.write("HVDVD_TS/FEATURE_3.EVO", smallTitle(3));
   InputSnapshot inputs({first, third});
-  CliRun run = runCli("demux " + shellQuoted(first) + " -o " + shellQuoted(dir.path()) + " --no-details");
+  CliRun run =
+      runCli("demux " + shellQuoted(first) + " -o " + shellQuoted(dir.path()) + " --no-details");
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out.find("FEATURE_3"), std::string::npos);
   EXPECT_EQ(readFileBytes(dir.file("FEATURE_1.DD.stream.00.mpa")), (Bytes{0x0B, 0x77, 1}));
@@ -261,7 +265,7 @@ TEST(BadSources, AnUnreadableFileInTheChainStopsTheRunWithItsReason) {
   const std::string second = d.dir.write("T/FEATURE_2.EVO", smallTitle(2));
   d.readEvo();
   fs::permissions(second, fs::perms::none);
-  d.host.rec.lines.clear();
+  d.host.lines.clear();
   d.demux();
   const int error = d.indexOf("[re]Cannot open file \"" + second + "\". Permission denied[/re]");
   ASSERT_GE(error, 0);
@@ -269,7 +273,7 @@ TEST(BadSources, AnUnreadableFileInTheChainStopsTheRunWithItsReason) {
   EXPECT_EQ(d.lines()[size_t(error + 1)], "Done.");
   EXPECT_EQ(readFileBytes(d.dir.file("FEATURE_1_MERGED.DD.stream.00.mpa")), (Bytes{0x0B, 0x77, 1}));
 
-  d.host.rec.lines.clear();
+  d.host.lines.clear();
   try {
     d.readEvo();
     ADD_FAILURE() << "Read EVO went on";

@@ -18,8 +18,8 @@ std::string shellQuoted(const std::string& path) {
 CliRun runCli(const std::string& arguments, const std::string& prefix) {
   const std::string cli = std::string(VANTREL_BINARY_DIR) + "/cli/vantrel-cli";
   CliRun run;
-  run.status = runCommand("bash -c " + shellQuoted(prefix + " timeout -k 5 60 " + shellQuoted(cli) + " " +
-                                              arguments + " 2>/dev/null"),
+  run.status = runCommand("bash -c " + shellQuoted(prefix + " timeout -k 5 60 " + shellQuoted(cli) +
+                                                   " " + arguments + " 2>/dev/null"),
                           &run.out);
   return run;
 }
@@ -43,8 +43,8 @@ std::vector<std::string> folderEntries(const std::string& folder) {
 }
 
 namespace {
-constexpr unsigned kOverrides = (1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH) |
-                                (1u << CAP_FOWNER);
+constexpr unsigned kOverrides =
+    (1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH) | (1u << CAP_FOWNER);
 
 bool capabilities(__user_cap_data_struct (&data)[2], bool set) {
   __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
@@ -54,8 +54,8 @@ bool capabilities(__user_cap_data_struct (&data)[2], bool set) {
 // True when a file can be made in a folder without write permission.
 bool permissionBitsIgnored() {
   TempDir dir;
-  std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_read |
-                                               std::filesystem::perms::owner_exec);
+  std::filesystem::permissions(
+      dir.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
   const std::string probe = dir.file("probe");
   FILE* f = std::fopen(probe.c_str(), "w");
   if (f) std::fclose(f);
@@ -89,7 +89,12 @@ PermissionBitsApply::~PermissionBitsApply() {
 std::optional<std::string> unprivilegedPrefix() {
   if (::geteuid() != 0) return std::string();
   if (!haveTool("setpriv")) return std::nullopt;
-  return std::string("setpriv --reuid=65534 --regid=65534 --clear-groups");
+  const std::string prefix = "setpriv --reuid=65534 --regid=65534 --clear-groups";
+  // The unprivileged user must be able to run the program where it was built.
+  const std::string cli = std::string(VANTREL_BINARY_DIR) + "/cli/vantrel-cli";
+  if (runCommand(prefix + " test -x " + shellQuoted(cli) + " 2>/dev/null") != 0)
+    return std::nullopt;
+  return prefix;
 }
 
 }  // namespace vantrel::testing
