@@ -55,20 +55,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (auto counts = parseSystemHeader({in.data(), in.size()})) describeSystemHeader(*counts);
 
   auto slots = outputSlots(st);
+  std::array<bool, kOutputs> ticked{};
   if (mode == DemuxMode) {
     // Which boxes are ticked comes from the input; each ticked slot gets an
     // output, and so does every third unticked one (it must stay empty).
     auto& sel = session.options.selection;
     for (int i = 0; i < kOutputs; ++i) {
-      const bool ticked = (flags & 0x80) || (ticks >> (i % 32) & 1);
+      const bool tick = (flags & 0x80) || (ticks >> (i % 32) & 1);
+      ticked[size_t(i)] = tick;
       if (i < kVideoSlots)
-        sel.video[size_t(i)] = ticked;
+        sel.video[size_t(i)] = tick;
       else if (i < kVideoSlots + kAudioSlots)
-        sel.audio[size_t(i - kVideoSlots)] = ticked;
+        sel.audio[size_t(i - kVideoSlots)] = tick;
       else
-        sel.subpicture[size_t(i - kVideoSlots - kAudioSlots)] = ticked;
+        sel.subpicture[size_t(i - kVideoSlots - kAudioSlots)] = tick;
       files[size_t(i)].assign(nullptr, 0);
-      if (ticked || i % 3 == 0) *slots[size_t(i)] = OutputFile::create(files[size_t(i)].path());
+      if (tick || i % 3 == 0) *slots[size_t(i)] = OutputFile::create(files[size_t(i)].path());
     }
   }
   static const std::unique_ptr<uint8_t[]> block(new uint8_t[kMaxChunk]);
@@ -85,7 +87,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       if (*slot) handed += (*slot)->bytesWritten();
     st.closeOutputs();
     int64_t stored = 0;
-    for (auto& file : files) stored += file.size();
+    for (size_t i = 0; i < files.size(); ++i) {
+      stored += files[i].size();
+      if (!ticked[i] && files[i].size() != 0) std::abort();
+    }
     if (stored != handed || stored > int64_t(in.size())) std::abort();
   }
   return 0;
