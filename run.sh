@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds a release build and runs the main job on
-# the bundled sample title: reads it and demuxes every stream into ./out.
+# the bundled sample title: reads it and demuxes every stream into ./out,
+# then prints its playlist tree and title set information and writes its
+# chapters.
 #
 #   ./run.sh                 the main job on the sample
 #   ./run.sh --streams v0    extra options for the main job
@@ -29,4 +31,12 @@ case "${1:-}" in
 esac
 
 mkdir -p out
-"$build/cli/vantrel-cli" demux "$sample" -o out "$@"
+cli="$build/cli/vantrel-cli"
+"$cli" demux "$sample" -o out "$@"
+echo
+"$cli" xpl samples/ADV_OBJ/VPLST000.XPL --source "$sample" --chapters -o out
+echo
+"$cli" vti samples/HVDVD_TS
+echo
+echo "Written to ./out:"
+ls -l out

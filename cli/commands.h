@@ -22,6 +22,8 @@ struct CliContext {
 int runRead(CliContext& context);
 int runDemux(CliContext& context);
 int runRebuild(CliContext& context);  // Read EVO, then Rebuild of the chosen streams
+int runXpl(CliContext& context);      // Read XPL, optionally Write chapters
+int runVti(CliContext& context);      // Read VTI
 
 // Chooses the source file as the window does and copies the options.
 void prepareWorkspace(CliContext& context, const std::string& source);

@@ -22,6 +22,8 @@ int runCommand(vantrel::cli::CliContext& context) {
   if (command == "read") return runRead(context);
   if (command == "demux") return runDemux(context);
   if (command == "rebuild") return runRebuild(context);
+  if (command == "xpl") return runXpl(context);
+  if (command == "vti") return runVti(context);
   context.ws.logError("The command " + command + " is not available in this build.");
   return 1;
 }

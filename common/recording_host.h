@@ -11,8 +11,10 @@
 namespace vantrel {
 
 // A host that remembers everything it is told; used by tests, fuzzers and
-// benchmarks.
-class RecordingHost : public Host {
+// benchmarks. `Base` lets hosts with more to record (the drivers' host)
+// share the recording.
+template <typename Base = Host>
+class BasicRecordingHost : public Base {
  public:
   void log(std::string_view line) override { lines.emplace_back(line); }
   void slog(std::string_view text, int panel) override {
@@ -27,7 +29,7 @@ class RecordingHost : public Host {
   void repaint() override { ++repaints; }
   bool askYesNo(std::string_view question) override {
     questions.emplace_back(question);
-    if (answers.empty()) return false;
+    if (answers.empty()) return defaultAnswer;
     bool answer = answers.front();
     answers.pop_front();
     return answer;
@@ -49,12 +51,15 @@ class RecordingHost : public Host {
   std::string panels[2];
   std::vector<std::string> statusHistory;
   std::vector<std::string> questions;
-  std::deque<bool> answers;  // answers to askYesNo, in order; No when empty
+  std::deque<bool> answers;  // answers to askYesNo, in order; then defaultAnswer
+  bool defaultAnswer = false;
   std::vector<int> pages;
   std::vector<bool> cancelEnabledHistory;
   int pumps = 0;
   int repaints = 0;
   std::function<void()> onPump;
 };
+
+using RecordingHost = BasicRecordingHost<>;
 
 }  // namespace vantrel

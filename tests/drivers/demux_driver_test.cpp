@@ -12,7 +12,7 @@ namespace {
 // Read EVO, then Demux, on the given driver.
 void readThenDemux(Driver& d) {
   d.readEvo();
-  d.host.rec.lines.clear();
+  d.host.lines.clear();
   d.demux();
 }
 
@@ -100,7 +100,7 @@ TEST(Demux, NothingTickedReadsTheChainAndWritesNothing) {
   for (auto& box : d.ws.boxes.video) box.ticked = false;
   for (auto& box : d.ws.boxes.audio) box.ticked = false;
   for (auto& box : d.ws.boxes.subpicture) box.ticked = false;
-  d.host.rec.lines.clear();
+  d.host.lines.clear();
   d.demux();
   EXPECT_EQ(d.lines()[0], "Opening file [b]A.EVO[/b]");
   EXPECT_TRUE(d.logged("Done."));
@@ -136,7 +136,7 @@ TEST(Demux, NeverCreatesAnOutputOverASourceOfTheChain) {
   const std::string output = d.dir.file("FEATURE_1.DD.stream.00.mpa");
   std::filesystem::create_hard_link(source, output);
   const Bytes before = readFileBytes(source);
-  d.host.rec.lines.clear();
+  d.host.lines.clear();
   d.demux();
   EXPECT_EQ(readFileBytes(source), before);
   ASSERT_FALSE(d.lines().empty());
@@ -154,12 +154,12 @@ TEST(Demux, CancelIsConfirmedDuringADemuxPass) {
     d.source("T/FEATURE_1.EVO", big);
     d.dir.write("T/FEATURE_2.EVO", smallTitle(2));
     d.readEvo();
-    d.host.rec.answers = {yes};
-    d.host.rec.onPump = [&] { bCancelClick(d.ws); };
-    d.host.rec.lines.clear();
+    d.host.answers = {yes};
+    d.host.onPump = [&] { bCancelClick(d.ws); };
+    d.host.lines.clear();
     d.demux();
-    ASSERT_EQ(d.host.rec.questions.size(), 1u);
-    EXPECT_EQ(d.host.rec.questions[0], "Are you sure to stop demuxing?");
+    ASSERT_EQ(d.host.questions.size(), 1u);
+    EXPECT_EQ(d.host.questions[0], "Are you sure to stop demuxing?");
     EXPECT_EQ(d.logged("Cancelled."), yes);
     EXPECT_EQ(d.logged("Opening file [b]FEATURE_2.EVO[/b]"), !yes);
     EXPECT_TRUE(d.logged("Done."));

@@ -7,13 +7,13 @@ namespace {
 
 std::vector<std::string> report(int32_t count0, double rate0, double duration, int32_t count1 = 0,
                                 double rate1 = 0) {
-  TestHost host;
+  RecordingDriverHost host;
   Workspace ws(host);
   ws.session.state.FrameCount = {count0, count1};
   ws.session.state.VideoFrameRate = {rate0, rate1};
   ws.session.state.TitleDuration = duration;
   logframes(ws);
-  return host.rec.lines;
+  return host.lines;
 }
 
 TEST(FrameReport, CountedAndCalculatedFrames) {

@@ -37,8 +37,8 @@ TEST(ReadEvo, ReportsAFileAndLabelsItsStreams) {
   EXPECT_TRUE(d.host.buttons.demux);
   EXPECT_TRUE(d.host.buttons.rebuild);
   EXPECT_TRUE(d.host.buttons.readEVO);
-  EXPECT_EQ(d.host.rec.panels[0], "Ready");
-  EXPECT_EQ(d.host.rec.panels[1], "");
+  EXPECT_EQ(d.host.panels[0], "Ready");
+  EXPECT_EQ(d.host.panels[1], "");
   EXPECT_EQ(d.ws.paths.OutputBaseName, "FEATURE_1");
   EXPECT_EQ(d.ws.catalogueOrigin, CatalogueOrigin::ReadEvo);
 }
@@ -77,13 +77,13 @@ TEST(ReadEvo, CancelInTheSecondOfThreeFilesKeepsTheBoxesOfWhatWasRead) {
   d.dir.write("T/FEATURE_2.EVO", second);
   d.dir.write("T/FEATURE_3.EVO", smallTitle(3));
   bool cancelled = false;
-  d.host.rec.onPump = [&] {
+  d.host.onPump = [&] {
     if (!cancelled) bCancelClick(d.ws);  // a scan: no question
     cancelled = true;
   };
   d.ws.options.autoDemux = true;
   d.readEvo();
-  EXPECT_TRUE(d.host.rec.questions.empty());
+  EXPECT_TRUE(d.host.questions.empty());
   const auto readReport = std::vector<std::string>(
       d.lines().begin(), d.lines().begin() + d.indexOf("Done."));
   EXPECT_EQ(std::count(readReport.begin(), readReport.end(), "Opening file [b]FEATURE_3.EVO[/b]"), 0);
@@ -111,7 +111,7 @@ TEST(ReadEvo, FastCheckLimitsEachFileButTheChainGoesOn) {
 TEST(ReadEvo, AutoClearEmptiesTheLogFirst) {
   Driver d;
   d.source("T/A.EVO", smallTitle(1));
-  d.host.rec.log("old line");
+  d.host.log("old line");
   d.readEvo();
   EXPECT_TRUE(d.logged("old line"));
   d.ws.options.autoClear = true;

@@ -68,7 +68,7 @@ TEST_F(RebuildDriver, AChainBecomesOneOutputWithTheFilesInOrder) {
     EXPECT_EQ(bench.ws.paths.OutputBaseName, "FEATURE_1_MERGED");
     expectWindowBack();
   }
-  EXPECT_EQ(bench.host.cancelEnabled, std::vector<bool>({true, false, true, false, true, false, true, false}));
+  EXPECT_EQ(bench.host.cancelEnabledHistory, std::vector<bool>({true, false, true, false, true, false, true, false}));
 }
 
 TEST_F(RebuildDriver, WithoutContinueOnlyTheChosenFileIsRebuilt) {

@@ -239,7 +239,7 @@ TEST_F(RebuildEngine, CancelStopsAfterThePackInHandAndKeepsEveryKeptPackBeforeIt
   EXPECT_EQ(bench.host.pumps, 1);
   EXPECT_THAT(bench.host.panels[1],
               MatchesRegex("Rebuilding src\\.EVO 4/4 Mbytes, Remaining time: [0-9]:[0-5][0-9]:[0-5][0-9]"));
-  EXPECT_THAT(bench.host.cancelEnabled, ElementsAre(true, false));
+  EXPECT_THAT(bench.host.cancelEnabledHistory, ElementsAre(true, false));
 }
 
 TEST_F(RebuildEngine, DamagedInputIsSkippedOrCopiedWithoutReadingPastIt) {

@@ -6,12 +6,6 @@
 
 namespace vantrel::testing {
 
-std::string TestHost::text() const {
-  std::string all;
-  for (const auto& line : lines) all += line + "\n";
-  return all;
-}
-
 namespace {
 Bytes filled(size_t count, uint64_t serial) { return Bytes(count, uint8_t(serial)); }
 
@@ -174,7 +168,10 @@ std::vector<uint64_t> scrs(const Bytes& file) {
   return out;
 }
 
-RebuildHarness::RebuildHarness() { ws.options.workdir = dir.path(); }
+RebuildHarness::RebuildHarness() {
+  ws.options.workdir = dir.path();
+  host.defaultAnswer = true;  // a cancel question is answered Yes
+}
 
 void RebuildHarness::scanned(const std::string& source, const std::vector<uint8_t>& ids,
                            uint32_t firstPtm, uint32_t lastPtm) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "drivers/workspace.h"
+#include "tests/support/recording_driver_host.h"
 #include "tests/support/temp_dir.h"
 #include "tools/psmux/ps_builder.h"
 
@@ -16,31 +17,6 @@ namespace vantrel::testing {
 
 using psmux::Bytes;
 
-class TestHost : public DriverHost {
- public:
-  void log(std::string_view line) override { lines.emplace_back(line); }
-  void slog(std::string_view text, int panel) override {
-    if (panel == 0 || panel == 1) panels[panel] = std::string(text);
-  }
-  void pump() override {
-    ++pumps;
-    if (onPump) onPump();
-  }
-  bool askYesNo(std::string_view question) override {
-    questions.emplace_back(question);
-    return answerYes;
-  }
-  void setCancelEnabled(bool enabled) override { cancelEnabled.push_back(enabled); }
-  std::string text() const;
-
-  std::vector<std::string> lines;
-  std::string panels[2];
-  std::vector<std::string> questions;
-  std::vector<bool> cancelEnabled;
-  bool answerYes = true;
-  int pumps = 0;
-  std::function<void()> onPump;
-};
 
 // A title built pack by pack. Every pack gets its index as SCR, and its
 // payload is filled with that index, so a walker can tell which source
@@ -88,7 +64,7 @@ std::vector<uint64_t> scrs(const Bytes& file);
 // with the boxes ticked as a Read EVO leaves them.
 struct RebuildHarness {
   RebuildHarness();
-  TestHost host;
+  RecordingDriverHost host;
   Workspace ws{host};
   TempDir dir;
 

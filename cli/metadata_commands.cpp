@@ -1,0 +1,66 @@
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "common/file_io.h"
+#include "common/path_rules.h"
+#include "drivers/source_paths.h"
+#include "metadata/chapter_writer.h"
+#include "metadata/playlist_reader.h"
+#include "metadata/tree_text.h"
+#include "metadata/vti_reader.h"
+
+namespace vantrel::cli {
+
+namespace {
+// The listing and the tree are document text, not log lines: they are
+// printed as they are, never read as markup.
+void printSection(const char* heading, const std::vector<std::string>& lines) {
+  std::string text = std::string("\n") + heading + "\n";
+  for (const std::string& line : lines) text += line + "\n";
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  std::fflush(stdout);
+}
+}  // namespace
+
+int runXpl(CliContext& context) {
+  const CliOptions& options = context.options;
+  Workspace& ws = context.ws;
+  prepareWorkspace(context, options.source);  // the window's source choice, possibly none
+  ws.paths.eXPLfile = options.files.at(0);
+  XPLadj(ws.paths, ws.buttons);
+
+  PlaylistView view;
+  bReadXPLClick(ws, view);
+  printSection("Playlist:", view.mXPL);
+  if (!view.tvXPL.empty()) printSection("Title:", treeLines(view.tvXPL));
+
+  if (options.chapters) {
+    if (view.mChapter.empty()) {
+      ws.logError(
+          options.source.empty()
+              ? std::string("--chapters needs --source: the title is found by its source file.")
+              : "The playlist holds no chapters for " + fileNamePart(options.source) + ".");
+      return 1;
+    }
+    bWriteChapsClick(ws, view);
+  }
+  return ws.errorsLogged > 0 ? 1 : 0;
+}
+
+int runVti(CliContext& context) {
+  Workspace& ws = context.ws;
+  const std::string& given = context.options.files.at(0);
+  // A folder, the file itself or a source file beside it: the report reads
+  // the HVA00001.VTI of that folder, as the window does for its source.
+  std::string folder = folderExists(given) ? given : folderPart(given);
+  if (!folder.empty() && !isPathSeparator(folder.back())) folder += kPathSeparator;
+  ws.paths.EVOdir = folder;
+  ws.options.readVTI = true;
+  bReadVTIClick(ws);
+  if (!fileExists(folder + kVtiFileName)) return 1;
+  return ws.errorsLogged > 0 ? 1 : 0;
+}
+
+}  // namespace vantrel::cli

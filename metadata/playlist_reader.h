@@ -1,0 +1,16 @@
+#pragma once
+
+#include "drivers/workspace.h"
+#include "metadata/playlist_view.h"
+
+namespace vantrel {
+
+// Read XPL: reads the playlist named by ws.paths.eXPLfile, lists every tag
+// in view.mXPL, keeps the title that plays ws.paths.eEVOfile, shows it in
+// view.tvXPL, marks its tracks in the catalogue, captions and ticks the
+// stream boxes after them and prepares the chapter lines in view.mChapter.
+// A file error ends the run with FileError after closing the file and
+// giving the buttons back.
+void bReadXPLClick(Workspace& ws, PlaylistView& view);
+
+}  // namespace vantrel

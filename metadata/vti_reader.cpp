@@ -1,0 +1,25 @@
+#include "metadata/vti_reader.h"
+
+#include "common/file_io.h"
+#include "metadata/vti_layout.h"
+#include "metadata/vti_report.h"
+
+namespace vantrel {
+
+void bReadVTIClick(Workspace& ws) {
+  if (!ws.options.readVTI) return;
+  const std::string path = ws.paths.EVOdir + kVtiFileName;
+  if (!fileExists(path)) {
+    ws.host.log(std::string(kVtiFileName) + " not found");
+    return;
+  }
+  ws.host.log(std::string("Reading [b]") + kVtiFileName + "[/b]");
+  VtiFile vti;
+  {
+    auto in = InputFile::open(path);
+    vti = parseVti(*in);
+  }
+  for (const std::string& line : describeVti(vti)) ws.host.log(line);
+}
+
+}  // namespace vantrel

@@ -1,0 +1,17 @@
+#pragma once
+
+// Captions drawn as subpicture bitmaps with a small built-in 5x7 font:
+// pattern pixels (index 1) with an outline (index 2) on a transparent
+// background (index 0).
+
+#include <string_view>
+
+#include "tools/psmux/spu_encoder.h"
+
+namespace vantrel::sample {
+
+// Upper-case letters, digits, blank, "-" and "."; any other character
+// throws std::invalid_argument. `scale` enlarges each font pixel.
+psmux::SubpictureBitmap renderCaption(std::string_view text, int scale = 2);
+
+}  // namespace vantrel::sample
