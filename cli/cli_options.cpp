@@ -129,9 +129,9 @@ Options:
   --source FILE         xpl: the source file whose title to keep
   --chapters            xpl: write the chapters of that title
   --json                print one JSON document of what the run found (files,
-                        title, streams with their codec parameters, files
-                        written, errors) on standard output; the log lines go
-                        to standard error
+                        title, streams with their codec parameters, playlist,
+                        title set, files written, errors) on standard output;
+                        the log lines go to standard error
   -h, --help            show this help
   --version             show the version
 

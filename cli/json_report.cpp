@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "cli/json_metadata.h"
 #include "common/version.h"
 
 namespace vantrel::cli {
@@ -78,6 +79,15 @@ void JsonReport::errorReported(std::string_view message) {
   errors_.emplace_back(message);
 }
 
+void JsonReport::playlistRead(const std::string& path, int64_t size, const PlaylistHeader& header,
+                              const std::vector<TitleEntry>* title, const TitleListing* listing) {
+  playlist_ = playlistJson(path, size, header, title, listing);
+}
+
+void JsonReport::titleSetRead(const std::string& path, const VtiFile& vti) {
+  titleSet_ = titleSetJson(path, vti);
+}
+
 void JsonReport::readFinished(const Workspace& ws) {
   title_ = frameReportJson(frameReportOf(ws.session.state));
   for (StreamFacts& s : streams_) {
@@ -97,14 +107,36 @@ void JsonReport::readFinished(const Workspace& ws) {
 }
 
 Json JsonReport::document() const {
+  const bool readsTitle = command_ == "read" || command_ == "demux" || command_ == "rebuild";
+  const bool writes = command_ == "demux" || command_ == "rebuild" || command_ == "xpl";
   Json doc = Json::object();
   doc["report_version"] = kReportVersion;
   doc["program"] = {{"name", kProgramName}, {"version", kProgramVersion}};
   doc["command"] = command_;
   doc["source"] = source_;
-  doc["files"] = files_;
-  if (title_) doc["title"] = *title_;
+  if (readsTitle) {
+    doc["files"] = files_;
+    if (title_) doc["title"] = *title_;
+    doc["streams"] = streamsJson();
+  }
+  if (playlist_) doc["playlist"] = *playlist_;
+  if (titleSet_) doc["title_set"] = *titleSet_;
+  if (writes) {
+    Json outputs = Json::array();
+    for (const OutputFacts& o : outputs_) {
+      Json j = Json::object();
+      j["path"] = o.path;
+      if (o.bytes) j["bytes"] = *o.bytes;
+      outputs.push_back(std::move(j));
+    }
+    doc["outputs"] = outputs;
+  }
+  doc["errors"] = errors_;
+  if (interrupted_) doc["interrupted"] = true;
+  return doc;
+}
 
+Json JsonReport::streamsJson() const {
   std::vector<const StreamFacts*> sorted;
   for (const StreamFacts& s : streams_) sorted.push_back(&s);
   std::stable_sort(sorted.begin(), sorted.end(), [](const StreamFacts* a, const StreamFacts* b) {
@@ -127,21 +159,7 @@ Json JsonReport::document() const {
     }
     streams.push_back(std::move(j));
   }
-  doc["streams"] = streams;
-
-  if (command_ == "demux" || command_ == "rebuild") {
-    Json outputs = Json::array();
-    for (const OutputFacts& o : outputs_) {
-      Json j = Json::object();
-      j["path"] = o.path;
-      if (o.bytes) j["bytes"] = *o.bytes;
-      outputs.push_back(std::move(j));
-    }
-    doc["outputs"] = outputs;
-  }
-  doc["errors"] = errors_;
-  if (interrupted_) doc["interrupted"] = true;
-  return doc;
+  return streams;
 }
 
 std::string JsonReport::text() const {

@@ -7,6 +7,7 @@
 #include "cli/json_details.h"
 #include "drivers/workspace.h"
 #include "engine/run_observer.h"
+#include "metadata/metadata_observer.h"
 
 namespace vantrel::cli {
 
@@ -16,8 +17,8 @@ namespace vantrel::cli {
 // The run has two phases: the Read EVO of the title, whose files and
 // streams are reported, then (for demux and rebuild) the writing run, which
 // reads the same files again; from it only the outputs are taken. Errors are
-// taken from both.
-class JsonReport : public RunObserver {
+// taken from both. For xpl and vti it takes what the metadata readers parsed.
+class JsonReport : public RunObserver, public MetadataObserver {
  public:
   JsonReport(std::string command, std::string source);
 
@@ -42,6 +43,10 @@ class JsonReport : public RunObserver {
   void outputClosed(const std::string& path, int64_t bytes) override;
   void errorReported(std::string_view message) override;
 
+  void playlistRead(const std::string& path, int64_t size, const PlaylistHeader& header,
+                    const std::vector<TitleEntry>* title, const TitleListing* listing) override;
+  void titleSetRead(const std::string& path, const VtiFile& vti) override;
+
  private:
   struct StreamFacts {
     FoundStream found;
@@ -54,6 +59,7 @@ class JsonReport : public RunObserver {
     std::optional<int64_t> bytes;
   };
   StreamFacts* streamAt(StreamKind kind, int slot);
+  Json streamsJson() const;
 
   std::string command_;
   std::string source_;
@@ -64,6 +70,8 @@ class JsonReport : public RunObserver {
   std::optional<Json> title_;
   std::vector<OutputFacts> outputs_;
   std::vector<std::string> errors_;
+  std::optional<Json> playlist_;
+  std::optional<Json> titleSet_;
 };
 
 }  // namespace vantrel::cli

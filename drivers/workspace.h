@@ -81,6 +81,9 @@ struct Workspace {
   void outputCreated(const OutputFile& file) {
     if (session.observer) session.observer->outputCreated(file.path());
   }
+  void outputClosed(const OutputFile& file) {
+    if (session.observer) session.observer->outputClosed(file.path(), file.bytesStored());
+  }
 };
 
 }  // namespace vantrel

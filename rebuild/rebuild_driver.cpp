@@ -154,7 +154,7 @@ void bRebuildClick(Workspace& ws) {
     } catch (const FileError& error) {
       ws.logError(error.what());
     }
-    if (ws.session.observer) ws.session.observer->outputClosed(out->path(), out->bytesStored());
+    ws.outputClosed(*out);
     out.reset();
   }
   logDone(host);

@@ -2,9 +2,12 @@
 // log says, checked against the log of the same run and against ffprobe.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <set>
 
+#include "common/text_format.h"
 #include "tests/cli/json_log_check.h"
 #include "tests/cli/muxed_title.h"
 #include "tests/drivers/driver_harness.h"
@@ -289,6 +292,133 @@ TEST(JsonReport, PathsThatAreNotUtf8BecomeReplacementCharacters) {
   EXPECT_EQ(run.doc["source"], expected);
   EXPECT_EQ(run.doc["files"][0]["path"], expected);
   EXPECT_EQ(run.doc["streams"].size(), 3u);
+}
+
+// ------------------------------------------------------ the bundled sample
+
+const std::string kSampleFolder = std::string(VANTREL_SOURCE_DIR) + "/samples";
+
+class JsonOfTheSample : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!fs::exists(kSampleFolder + "/HVDVD_TS/FEATURE_1.EVO"))
+      GTEST_SKIP() << "the bundled sample is missing";
+  }
+  TempDir dir;
+};
+
+// Its streams were made by ffmpeg: what ffprobe reads in the demuxed files
+// is what the document says about them.
+TEST_F(JsonOfTheSample, DemuxAgreesWithItsLogAndWithFfprobe) {
+  JsonRun run =
+      cliJson(dir, "demux '" + kSampleFolder + "/HVDVD_TS/FEATURE_1.EVO' -o '" + dir.path() + "'");
+  ASSERT_EQ(run.status, 0) << run.out;
+  expectJsonMatchesLog(run.doc, run.log);
+  ASSERT_EQ(run.doc["files"].size(), 2u);
+  EXPECT_EQ(run.doc["streams"].size(), 9u);
+  ASSERT_EQ(run.doc["outputs"].size(), 9u);
+  for (const Json& output : run.doc["outputs"])
+    EXPECT_EQ(output["bytes"].get<uint64_t>(), fs::file_size(output["path"].get<std::string>()));
+  if (!haveTool("ffprobe")) GTEST_SKIP() << "ffprobe is needed to check the codec parameters";
+
+  int probed = 0;
+  for (const Json& s : run.doc["streams"]) {
+    if (s["kind"] == "subpicture" || s["codec"] == "LPCM")
+      continue;  // raw data ffprobe cannot tell
+    SCOPED_TRACE(s["caption"].get<std::string>());
+    std::string path;
+    for (const Json& output : run.doc["outputs"])
+      if (output["path"].get<std::string>().find("." + s["caption"].get<std::string>() + ".") !=
+          std::string::npos)
+        path = output["path"];
+    ASSERT_FALSE(path.empty());
+    std::string text;
+    runCommand("ffprobe -v error -print_format json -show_streams '" + path + "'", &text);
+    const Json probe = Json::parse(text, nullptr, false);
+    ASSERT_TRUE(probe.is_object() && !probe["streams"].empty()) << text;
+    const Json& p = probe["streams"][0];
+    const Json& d = s["details"];
+    if (s["kind"] == "video") {
+      EXPECT_EQ(d["width"], integer(p["width"]));
+      EXPECT_EQ(d["height"], integer(p["height"]));
+      EXPECT_NEAR(d["frame_rate"].get<double>(), fraction(p["r_frame_rate"]), 1e-9);
+    } else {
+      EXPECT_EQ(d["sample_rate"], integer(p["sample_rate"]));
+      EXPECT_EQ(d["channels"], integer(p["channels"]));
+    }
+    ++probed;
+  }
+  EXPECT_EQ(probed, 6);
+}
+
+TEST_F(JsonOfTheSample, PlaylistAndTitleSetAgreeWithTheirReports) {
+  JsonRun xpl =
+      cliJson(dir, "xpl '" + kSampleFolder + "/ADV_OBJ/VPLST000.XPL' --source '" + kSampleFolder +
+                       "/HVDVD_TS/FEATURE_1.EVO' --chapters -o '" + dir.path() + "'");
+  ASSERT_EQ(xpl.status, 0) << xpl.out;
+  const Json& title = xpl.doc["playlist"]["title"];
+  auto tree = [&](const std::string& line) {
+    return std::find(xpl.log.begin(), xpl.log.end(), line) != xpl.log.end();
+  };
+  EXPECT_TRUE(tree("  Title: " + xpl.doc["playlist"]["name"].get<std::string>()));
+  EXPECT_TRUE(tree("  Name: " + title["name"].get<std::string>()));
+  EXPECT_TRUE(tree("  Duration: " + title["duration_code"].get<std::string>()));
+  EXPECT_TRUE(tree("  TimeBase: " + xpl.doc["playlist"]["time_base"].get<std::string>()));
+  ASSERT_EQ(title["tracks"].size(), 9u);
+  for (const Json& track : title["tracks"]) {
+    EXPECT_TRUE(tree("  " + track["label"].get<std::string>())) << track;
+    EXPECT_TRUE(tree(track["label"].get<std::string>() + " found!")) << track;
+  }
+  ASSERT_EQ(xpl.doc["outputs"].size(), 1u);
+  const std::string chapterFile = xpl.doc["outputs"][0]["path"];
+  EXPECT_EQ(xpl.doc["outputs"][0]["bytes"].get<uint64_t>(), fs::file_size(chapterFile));
+  std::string expected;
+  ASSERT_EQ(title["chapters"].size(), 4u);
+  for (const Json& c : title["chapters"]) {
+    EXPECT_TRUE(
+        tree("  " + c["time_code"].get<std::string>() + ": " + c["name"].get<std::string>()));
+    char number[8];
+    std::snprintf(number, sizeof number, "%02d", c["number"].get<int>());
+    expected += std::string("CHAPTER") + number + "=" + c["time"].get<std::string>() + "\r\n" +
+                "CHAPTER" + number + "NAME=" + c["name"].get<std::string>() + "\r\n";
+  }
+  EXPECT_EQ(readFileText(chapterFile), expected);
+  EXPECT_EQ(title["chapters"][1]["time"], "00:00:01.200");
+
+  JsonRun vti = cliJson(dir, "vti '" + kSampleFolder + "/HVDVD_TS'");
+  ASSERT_EQ(vti.status, 0) << vti.out;
+  const Json& set = vti.doc["title_set"];
+  std::vector<std::string> expectedLines = {"Category: " + set["category_name"].get<std::string>(),
+                                            hex8(set["attribute_table_sector"]),
+                                            hex8(set["value_after_table_sector"])};
+  int k = 0;
+  for (const Json& entry : set["entries"]) {
+    expectedLines.push_back("ATR #" + std::to_string(++k));
+    const Json& main = entry["main_video"];
+    expectedLines.push_back("Main Video: " + main["codec"].get<std::string>() + ", " +
+                            main["aspect_ratio"].get<std::string>() + ", " +
+                            main["resolution"].get<std::string>());
+    if (entry.contains("sub_video")) {
+      expectedLines.push_back("Sub Video compression mode: " +
+                              entry["sub_video"]["codec"].get<std::string>());
+      expectedLines.push_back("Resolution: " + entry["sub_video"]["resolution"].get<std::string>());
+    }
+    expectedLines.push_back("Main Audio stream: " +
+                            std::to_string(entry["audio_count"].get<int>()));
+    int i = 0;
+    for (const Json& a : entry["audio"]) {
+      std::string line = "  " + std::to_string(i++) + ": " + a["codec"].get<std::string>() + ", " +
+                         std::to_string(a["sample_rate"].get<int>() / 1000) + " kHz";
+      if (a.contains("bit_depth"))
+        line += ", " + std::to_string(a["bit_depth"].get<int>()) + " bit";
+      expectedLines.push_back(line);
+    }
+  }
+  ASSERT_GE(vti.log.size(), expectedLines.size() + 1);
+  EXPECT_EQ(vti.log[0], "Reading HVA00001.VTI");
+  EXPECT_EQ(std::vector<std::string>(vti.log.begin() + 1,
+                                     vti.log.begin() + 1 + long(expectedLines.size())),
+            expectedLines);
 }
 
 }  // namespace
