@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "cli/json_metadata.h"
 #include "cli/json_report.h"
 
 namespace vantrel::cli {
@@ -167,6 +168,71 @@ TEST(JsonReportCollector, WritingRunsAddOnlyOutputsAndErrors) {
   EXPECT_FALSE(doc["outputs"][1].contains("bytes"));  // never closed
   EXPECT_EQ(doc["errors"].size(), 1u);
   EXPECT_FALSE(doc.contains("title"));
+}
+
+}  // namespace
+}  // namespace vantrel::cli
+
+namespace vantrel::cli {
+namespace {
+
+TEST(JsonMetadata, TitleSetCutShortAndPlaylistWithoutTitle) {
+  VtiFile vti;
+  vti.fileSize = 2100;
+  vti.identifier = "ADVANCED-VTS";
+  vti.category = 3;
+  vti.tableSector = 1;
+  vti.valueAfterTableSector = 0;
+  vti.entryCount = 2;
+  vti.firstEntryOffset = 16;
+  VtiEntry entry;
+  entry.mainVideo = {3, 3, 12};
+  entry.audioCount = 2;
+  entry.audio = {{1, 1, 2}};  // the second attribute is past the end
+  vti.entries = {entry};
+  vti.cut = VtiCut{VtiCut::Part::AudioAttributes, 1, 2096};
+  Json j = titleSetJson("/d/HVA00001.VTI", vti);
+  EXPECT_EQ(j["category_name"], "Interoperable VTS");
+  ASSERT_EQ(j["entries"].size(), 1u);
+  const Json& e = j["entries"][0];
+  EXPECT_EQ(e["main_video"]["codec"], "VC-1");
+  EXPECT_EQ(e["main_video"]["aspect_ratio"], "16:9");
+  EXPECT_EQ(e["main_video"]["resolution"], "1920x1080");
+  EXPECT_FALSE(e.contains("sub_video"));
+  EXPECT_EQ(e["audio_count"], 2);
+  ASSERT_EQ(e["audio"].size(), 1u);
+  EXPECT_EQ(e["audio"][0]["sample_rate"], 96000);
+  EXPECT_EQ(e["audio"][0]["bit_depth"], 24);
+  EXPECT_EQ(j["cut"]["part"], "audio_attributes");
+  EXPECT_EQ(j["cut"]["entry"], 1);
+  EXPECT_EQ(j["cut"]["offset"], 2096);
+
+  VtiFile other;
+  other.identifier = "STANDARD-VTS";
+  j = titleSetJson("/d/HVA00001.VTI", other);
+  EXPECT_EQ(j["advanced"], false);
+  EXPECT_FALSE(j.contains("entries"));
+
+  PlaylistHeader header{"", "60fps", "60fps"};
+  j = playlistJson("/d/VPLST000.XPL", 10, header, nullptr, nullptr);
+  EXPECT_FALSE(j.contains("name"));
+  EXPECT_FALSE(j.contains("title"));
+
+  // Chapters keep their order and numbering; times are converted from
+  // sixtieths of a second.
+  std::vector<TitleEntry> entries = {
+      TitleTag{"Feature", "01:30:00:30"}, ChapterTag{"Start", "00:00:00:00"},
+      TrackTag{TrackKind::Audio, 2, 1, "English"}, ChapterTag{"Scene", "00:05:12:30"}};
+  TitleListing listing;
+  listing.tracks = {{TrackKind::Audio, 1, "AC-3.s01.English"}};
+  j = playlistJson("/d/VPLST000.XPL", 10, header, &entries, &listing);
+  const Json& title = j["title"];
+  EXPECT_EQ(title["duration"], "01:30:00.500");
+  ASSERT_EQ(title["chapters"].size(), 2u);
+  EXPECT_EQ(title["chapters"][1]["number"], 2);
+  EXPECT_EQ(title["chapters"][1]["time"], "00:05:12.500");
+  EXPECT_EQ(title["tracks"][0]["label"], "AC-3.s01.English");
+  EXPECT_EQ(title["tracks"][0]["kind"], "audio");
 }
 
 }  // namespace

@@ -1,6 +1,10 @@
 // vantrel-cli --json: one document on standard output that says what the
 // log says, checked against the log of the same run and against ffprobe.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -11,6 +15,8 @@
 #include "tests/cli/json_log_check.h"
 #include "tests/cli/muxed_title.h"
 #include "tests/drivers/driver_harness.h"
+
+extern char** environ;
 
 namespace vantrel::testing {
 namespace {
@@ -279,6 +285,66 @@ TEST(JsonReport, ErrorsStillGiveACompleteDocument) {
   JsonRun absent = cliJson(dir, "demux '" + source + "' -o '" + dir.path() + "' --streams a7");
   EXPECT_EQ(absent.status, 1);
   EXPECT_EQ(absent.doc["errors"], Json::array({"The title holds no stream a7."}));
+
+  JsonRun noPlaylist = cliJson(dir, "xpl '" + dir.file("VPLST000.XPL") + "'");
+  EXPECT_EQ(noPlaylist.status, 1);
+  EXPECT_FALSE(noPlaylist.doc.contains("playlist"));
+  EXPECT_FALSE(noPlaylist.doc.contains("streams"));
+  EXPECT_TRUE(noPlaylist.doc["outputs"].empty());
+  ASSERT_EQ(noPlaylist.doc["errors"].size(), 1u);
+  EXPECT_EQ(noPlaylist.doc["errors"][0].get<std::string>().rfind("Cannot open file", 0), 0u);
+}
+
+// Ctrl-C during a demux: the document still comes, and says so.
+TEST(JsonReport, AnInterruptedRunStillEndsWithItsDocument) {
+  TempDir dir;
+  Bytes big;
+  while (big.size() < (48u << 20)) psmux::append(big, smallTitle(1, 120));
+  const std::string source = dir.write("BIG.EVO", big);
+  int out[2], err[2];
+  ASSERT_EQ(::pipe(out), 0);
+  ASSERT_EQ(::pipe(err), 0);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+  posix_spawn_file_actions_adddup2(&actions, err[1], 2);
+  posix_spawn_file_actions_addclose(&actions, out[0]);
+  posix_spawn_file_actions_addclose(&actions, err[0]);
+  std::vector<std::string> words = {kCli,     "demux",        source,      "-o", dir.path(),
+                                    "--json", "--no-details", "--streams", "v0"};
+  std::vector<char*> argv;
+  for (auto& w : words) argv.push_back(w.data());
+  argv.push_back(nullptr);
+  pid_t pid;
+  ASSERT_EQ(posix_spawn(&pid, kCli.c_str(), &actions, nullptr, argv.data(), environ), 0);
+  posix_spawn_file_actions_destroy(&actions);
+  ::close(out[1]);
+  ::close(err[1]);
+  std::string log, document;
+  char buffer[4096];
+  bool sent = false;
+  for (ssize_t n; (n = ::read(err[0], buffer, sizeof buffer)) > 0;) {
+    log.append(buffer, size_t(n));
+    if (!sent && log.find("Demuxing BIG.EVO") != std::string::npos) {
+      ::kill(pid, SIGINT);
+      sent = true;
+    }
+  }
+  for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;)
+    document.append(buffer, size_t(n));
+  ::close(out[0]);
+  ::close(err[0]);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  ASSERT_TRUE(sent) << log;
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 130);
+  const Json doc = Json::parse(document, nullptr, false);
+  ASSERT_FALSE(doc.is_discarded()) << document;
+  EXPECT_EQ(doc["interrupted"], true);
+  ASSERT_EQ(doc["outputs"].size(), 1u);
+  EXPECT_EQ(doc["outputs"][0]["bytes"].get<uint64_t>(),
+            fs::file_size(doc["outputs"][0]["path"].get<std::string>()));
 }
 
 // File names are bytes on Linux; one that is not UTF-8 must not cost the
