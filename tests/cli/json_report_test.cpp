@@ -286,6 +286,10 @@ TEST(JsonReport, ErrorsStillGiveACompleteDocument) {
   EXPECT_EQ(absent.status, 1);
   EXPECT_EQ(absent.doc["errors"], Json::array({"The title holds no stream a7."}));
 
+  // A document that cannot be written is not a success.
+  std::string ignored;
+  EXPECT_EQ(runCommand(kCli + " read '" + source + "' --json >/dev/full 2>/dev/null", &ignored), 1);
+
   JsonRun noPlaylist = cliJson(dir, "xpl '" + dir.file("VPLST000.XPL") + "'");
   EXPECT_EQ(noPlaylist.status, 1);
   EXPECT_FALSE(noPlaylist.doc.contains("playlist"));
