@@ -40,10 +40,18 @@ void demuxChain(Workspace& ws, const std::string& prefix) {
   ProcessingState& st = ws.session.state;
   const std::vector<std::string> chain = titleChain(ws.paths.eEVOfile, ws.options.continueChain);
   const std::vector<PlannedOutput> plan = planOutputs(ws, prefix);
-  for (const PlannedOutput& out : plan) {
-    if (isFileOfChain(out.path, chain)) {
-      ws.logError(outputOverSourceMessage(out.path));
+  for (size_t i = 0; i < plan.size(); ++i) {
+    const std::string& path = plan[i].path;
+    if (isFileOfChain(path, chain)) {
+      ws.logError(outputOverSourceMessage(path));
       return;
+    }
+    // Captions made safe can meet: two streams in one file would be garbage.
+    for (size_t j = 0; j < i; ++j) {
+      if (plan[j].path == path) {
+        ws.logError("Cannot create file \"" + path + "\". Two streams would be written to it.");
+        return;
+      }
     }
   }
   for (const PlannedOutput& out : plan) {

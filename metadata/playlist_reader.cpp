@@ -11,6 +11,9 @@ namespace vantrel {
 
 namespace {
 constexpr int kXplPage = 4;
+// Real playlists list a few hundred kilobytes at most; a huge file of junk
+// (each "<" a tag, each line indented) must not take all memory.
+constexpr size_t kMaxListingBytes = 64u << 20;
 
 // Frees InputStream however the run ends.
 struct InputCloser {
@@ -33,7 +36,10 @@ int64_t scanPlaylist(Workspace& ws, PlaylistView& view, PlaylistCapture& capture
 
   view.mXPL.clear();
   view.mChapter.clear();
+  size_t listed = 0;
   TagScanner scanner([&](std::string_view line) {
+    if (listed > kMaxListingBytes) return;
+    listed += line.size();
     view.mXPL.emplace_back(line);
     capture.capture(line);
   });
@@ -42,6 +48,11 @@ int64_t scanPlaylist(Workspace& ws, PlaylistView& view, PlaylistCapture& capture
     const size_t got = in.read(chunk, kChunkSize);
     scanner.scan(chunk, got);
     ws.host.slog(std::to_string(in.position()) + "/" + sizeText(in.size()), 1);
+    if (listed > kMaxListingBytes) {
+      ws.logError("The playlist is too large: its listing stops after " +
+                  std::to_string(kMaxListingBytes >> 20) + " MiB.");
+      break;
+    }
     if (got < kChunkSize) break;  // the last chunk, even if the file grows meanwhile
   }
   return in.size();

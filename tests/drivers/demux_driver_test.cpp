@@ -128,6 +128,21 @@ TEST(Demux, CaptionsCannotLeadOutOfTheOutputFolder) {
   EXPECT_TRUE(fileExists(d.dir.file("A..._.._escape_DD.mpa")));
 }
 
+TEST(Demux, TwoStreamsNeverShareAnOutputFile) {
+  Driver d;
+  d.source("T/A.EVO", smallTitle(1));
+  d.readEvo();
+  d.ws.boxes.audio[0].caption = "x/y";
+  d.ws.boxes.subpicture[2].caption = "x\ny";
+  d.ws.options.subExt = d.ws.options.audioExt;
+  d.host.lines.clear();
+  d.demux();
+  const std::string name = d.dir.file("A.x_y.mpa");
+  EXPECT_EQ(d.lines()[0], "[re]Cannot create file \"" + name + "\". Two streams would be written to it.[/re]");
+  EXPECT_FALSE(fileExists(name));
+  EXPECT_TRUE(d.logged("Done."));
+}
+
 // An output name that is a link to a source would truncate the source.
 TEST(Demux, NeverCreatesAnOutputOverASourceOfTheChain) {
   Driver d;

@@ -91,6 +91,19 @@ TEST(BadPlaylists, NumbersOutOfRangeAddressNothing) {
 }
 
 // A 4 MiB attribute value: read, listed, and made safe as a file name part.
+// Every "<" of junk opens a tag whose line is indented: a large file of them
+// would list hundreds of times its own size. The listing stops in time.
+TEST(BadPlaylists, AListingThatWouldFillMemoryStops) {
+  std::string junk;
+  for (int i = 0; i < (1 << 19); ++i) junk += "<>";
+  Disc disc(junk);
+  const CliRun run = disc.xpl();
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.out.find("The playlist is too large: its listing stops after 64 MiB.\nDone.\n"),
+            std::string::npos)
+      << tail(run.out, 300);
+}
+
 TEST(BadPlaylists, HugeAttributesAreReadWhole) {
   const std::string huge(4u << 20, 'x');
   Disc disc("<Playlist displayName=\"" + huge + "\"><AudioAttributeItem index=\"1\" codec=\"" +
@@ -275,7 +288,9 @@ TEST(BadTitleSets, CutAtEveryOffsetTheReportEnds) {
     // Shorter than 12 bytes: not even the identifier. From 2,084 bytes on,
     // the file holds every field of its one entry that the report reads.
     EXPECT_EQ(stopped, cut >= 12 && cut < 2048 + 16 + 16 + 4) << cut;
-    if (cut < 12) EXPECT_EQ(d.lines(), std::vector<std::string>{"Reading [b]HVA00001.VTI[/b]"});
+    if (cut < 12) {
+      EXPECT_EQ(d.lines(), std::vector<std::string>{"Reading [b]HVA00001.VTI[/b]"});
+    }
   }
 }
 
