@@ -2,7 +2,7 @@
 # Throughput benchmark of scan, demux and rebuild against plain dd and
 # ffmpeg on one large title, in one run, with a warm page cache.
 #
-#   bench/run.sh                    1 GiB title, 3 rounds of 3 runs, table on stdout
+#   bench/run.sh                    1 GiB title, 3 rounds of 5 runs, table on stdout
 #   bench/run.sh --write            ... and write the table to bench/RESULTS.md
 #   bench/run.sh --dir DIR          keep the titles in DIR (made once, reused later)
 #   bench/run.sh --size MIB         size of the title (default 1024)
@@ -23,7 +23,7 @@ invocation="bench/run.sh${*:+ $*}"
 size=1024
 dir=""
 rounds=3
-runs=3
+runs=5
 big=1
 write=0
 only=scan,demux,rebuild_all,rebuild_half
