@@ -266,6 +266,8 @@ if [ "$write" = 1 ]; then
   results_md=bench/RESULTS.md
   notes=""
   [ -e "$results_md" ] && notes=$(sed -n '/^## Notes/,$p' "$results_md")
+  # Taken before the file is rewritten, which would count as a change.
+  commit="$(git rev-parse --short HEAD 2>/dev/null || echo unknown)$(git diff --quiet HEAD 2>/dev/null || echo ' (with uncommitted changes)')"
   cpu=$(awk -F': ' '/^model name/ { print $2; exit }' /proc/cpuinfo)
   memory=$(awk '/^MemTotal/ { printf "%.0f GiB", $2 / 1048576 }' /proc/meminfo)
   fs=$(df -PT "$dir" | awk 'NR == 2 { print $2 }')
@@ -275,7 +277,7 @@ if [ "$write" = 1 ]; then
     echo "Made by \`$invocation\`."
     echo
     echo "- date: $(date -u '+%Y-%m-%d %H:%M UTC')"
-    echo "- commit: $(git rev-parse --short HEAD 2>/dev/null || echo unknown)$(git diff --quiet HEAD 2>/dev/null || echo ' (with uncommitted changes)')"
+    echo "- commit: $commit"
     echo "- machine: $(nproc) cores ($cpu), $memory, $(uname -sr), $fs file system for the title and outputs"
     echo "- tools: $(hyperfine --version), $(ffmpeg -version | head -n 1 | cut -d' ' -f1-3), $(dd --version | head -n 1)"
     echo
