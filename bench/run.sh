@@ -68,9 +68,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# The title, its copy, ffmpeg's, the demux and the two rebuilds at 1x; at
-# 4x the big title and one output at a time.
-need_mib=$((size * 6 + (big ? size * 8 : 0)))
+# At 1x the title, its copy, ffmpeg's output, the demux and the two
+# rebuilds; then, with those removed, the 1x and 4x titles and one output of
+# the 4x title at a time.
+need_mib=$((big ? size * 9 : size * 6))
 free_mib=$(df -Pm "$dir" | awk 'NR == 2 { print $4 }')
 [ -e "$dir/BENCH.EVO" ] && need_mib=$((need_mib - size))
 [ -e "$dir/BIG/BENCH.EVO" ] && need_mib=$((need_mib - size * 4))
