@@ -90,28 +90,38 @@ H264Vui readVui(BitReader& r) {
   return vui;
 }
 
-std::string_view profileLine(uint8_t profileIdc) {
-  switch (profileIdc) {
-    case 66:
-      return "   Profile = Baseline ";
-    case 77:
-      return "   Profile = Main";
-    case 88:
-      return "   Profile = Extended";
-    case 100:
-      return "   Profile = High";
-    case 110:
-      return "   Profile = High 10";
-    case 122:
-      return "   Profile = High 4:2:2";
-    case 144:
-      return "   Profile = High 4:4:4";
-    default:
-      return "   Profile = Unknown";
-  }
+// The Baseline line has always ended in a blank.
+std::string profileLine(uint8_t profileIdc) {
+  return "   Profile = " + std::string(h264ProfileName(profileIdc)) + (profileIdc == 66 ? " " : "");
 }
 
 }  // namespace
+
+std::string_view h264ProfileName(uint8_t profileIdc) {
+  switch (profileIdc) {
+    case 66:
+      return "Baseline";
+    case 77:
+      return "Main";
+    case 88:
+      return "Extended";
+    case 100:
+      return "High";
+    case 110:
+      return "High 10";
+    case 122:
+      return "High 4:2:2";
+    case 144:
+      return "High 4:4:4";
+    default:
+      return "Unknown";
+  }
+}
+
+std::string h264LevelName(const H264Sps& sps) {
+  if (sps.levelIdc == 11 && sps.constraintSet3) return "1b";
+  return std::to_string(sps.levelIdc / 10) + "." + std::to_string(sps.levelIdc % 10);
+}
 
 bool h264HasChromaFields(uint8_t profileIdc) {
   switch (profileIdc) {
@@ -215,11 +225,7 @@ H264Sps parseH264(const Payload& payload) {
 
 void describeH264(const H264Sps& sps, Host& host) {
   host.log(profileLine(sps.profileIdc));
-  if (sps.levelIdc == 11 && sps.constraintSet3)
-    host.log("   Level = 1b");
-  else
-    host.log("   Level = " + std::to_string(sps.levelIdc / 10) + "." +
-             std::to_string(sps.levelIdc % 10));
+  host.log("   Level = " + h264LevelName(sps));
   if (sps.chromaFieldsCoded)
     host.log("   Chroma format = [bl]" +
              std::string(nameOf(h264ChromaFormatNames, sps.chromaFormatIdc)) +

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "analyzers/payload.h"
@@ -73,6 +74,11 @@ struct H264Sps {
 // Profiles whose sequence parameter sets carry chroma_format_idc and the
 // bit depths (ITU-T H.264 7.3.2.1.1), with 144 from the 2005 edition.
 bool h264HasChromaFields(uint8_t profileIdc);
+
+// "High", "Main", ... by profile_idc ("Unknown" for others), and the level
+// as "4.1" (or "1b").
+std::string_view h264ProfileName(uint8_t profileIdc);
+std::string h264LevelName(const H264Sps& sps);
 
 // Finds the first sequence parameter set NAL unit (nal_ref_idc 1 or 3) in
 // the payload and parses it. Without one, the fields are read from the

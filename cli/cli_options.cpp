@@ -128,6 +128,10 @@ Options:
   --adv                 rebuild: keep the advanced-content packs
   --source FILE         xpl: the source file whose title to keep
   --chapters            xpl: write the chapters of that title
+  --json                print one JSON document of what the run found (files,
+                        title, streams with their codec parameters, playlist,
+                        title set, files written, errors) on standard output;
+                        the log lines go to standard error
   -h, --help            show this help
   --version             show the version
 

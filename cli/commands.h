@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/cli_options.h"
+#include "cli/json_report.h"
 #include "cli/terminal_host.h"
 #include "drivers/workspace.h"
 
@@ -13,6 +14,8 @@ struct CliContext {
   Workspace& ws;
   // True once Ctrl-C was pressed: no further operation is started.
   bool (*interrupted)();
+  // With --json: the report that collects the run's facts.
+  JsonReport* report = nullptr;
 };
 
 // Each returns the exit status (0, or 1 after an error).
@@ -24,6 +27,9 @@ int runVti(CliContext& context);      // Read VTI
 
 // Chooses the source file as the window does and copies the options.
 void prepareWorkspace(CliContext& context, const std::string& source);
+
+// Read EVO over the chosen source, with the report told when it finished.
+void readTitle(CliContext& context);
 
 // Leaves only the chosen streams ticked; reports each choice the title does
 // not hold and returns false then.

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdlib>
 
 namespace vantrel::cli {
 
@@ -28,7 +29,9 @@ InterruptWatcher::InterruptWatcher(std::function<void()> onInterrupt)
       if (sigwait(&set, &signal) != 0) continue;
       if (stopping_) return;
       if (signal == SIGINT || signal == SIGTERM) {
-        interrupted_ = true;
+        // A second request ends the program at once: the first one may not
+        // be heard by an operation stuck in a system call.
+        if (interrupted_.exchange(true)) std::_Exit(130);
         onInterrupt_();
       }
     }

@@ -8,7 +8,8 @@ namespace vantrel::cli {
 
 // Turns Ctrl-C (SIGINT) and SIGTERM into a call of `onInterrupt` on a thread
 // of its own, so that the operation running on the main thread stops at its
-// next chunk and closes its files. Create it before any other thread.
+// next chunk and closes its files. A second signal ends the program at once
+// (status 130). Create it before any other thread.
 class InterruptWatcher {
  public:
   explicit InterruptWatcher(std::function<void()> onInterrupt);

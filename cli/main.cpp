@@ -1,11 +1,13 @@
 // vantrel-cli: the program's operations from the command line.
 #include <atomic>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/commands.h"
 #include "cli/interrupt_watcher.h"
+#include "cli/json_report.h"
 #include "common/file_io.h"
 #include "common/version.h"
 #include "drivers/operations.h"
@@ -47,13 +49,21 @@ int main(int argc, char** argv) {
     return 0;
   }
 
-  TerminalHost host(stdout, stderr);
+  // With --json, standard output holds the document alone and the log
+  // lines go to standard error.
+  TerminalHost host(options.json ? stderr : stdout, stderr);
   Workspace ws(host);
+  std::optional<JsonReport> report;
+  if (options.json) {
+    report.emplace(options.command, options.files.at(0));
+    ws.session.observer = &*report;
+  }
   InterruptWatcher watcher([&ws] {
     gInterrupted = true;
     bCancelClick(ws);
   });
-  CliContext context{options, host, ws, [] { return gInterrupted.load(); }};
+  CliContext context{options, host, ws, [] { return gInterrupted.load(); },
+                     report ? &*report : nullptr};
   int status = 0;
   try {
     status = runCommand(context);
@@ -61,6 +71,15 @@ int main(int argc, char** argv) {
     ws.logError(error.what());
     status = 1;
   }
-  if (gInterrupted) return 130;
+  if (gInterrupted) status = 130;
+  if (report) {
+    if (gInterrupted) report->setInterrupted();
+    const std::string text = report->text();
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() ||
+        std::fflush(stdout) != 0) {
+      std::fprintf(stderr, "vantrel-cli: the JSON report could not be written\n");
+      if (status == 0) status = 1;
+    }
+  }
   return status;
 }

@@ -15,12 +15,15 @@ namespace vantrel::cli {
 
 namespace {
 // The listing and the tree are document text, not log lines: they are
-// printed as they are, never read as markup.
-void printSection(const char* heading, const std::vector<std::string>& lines) {
+// printed as they are, never read as markup. With --json they go to
+// standard error with the log, leaving standard output to the document.
+void printSection(const CliContext& context, const char* heading,
+                  const std::vector<std::string>& lines) {
+  std::FILE* to = context.report ? stderr : stdout;
   std::string text = std::string("\n") + heading + "\n";
   for (const std::string& line : lines) text += line + "\n";
-  std::fwrite(text.data(), 1, text.size(), stdout);
-  std::fflush(stdout);
+  std::fwrite(text.data(), 1, text.size(), to);
+  std::fflush(to);
 }
 }  // namespace
 
@@ -32,9 +35,9 @@ int runXpl(CliContext& context) {
   XPLadj(ws.paths, ws.buttons);
 
   PlaylistView view;
-  bReadXPLClick(ws, view);
-  printSection("Playlist:", view.mXPL);
-  if (!view.tvXPL.empty()) printSection("Title:", treeLines(view.tvXPL));
+  bReadXPLClick(ws, view, context.report);
+  printSection(context, "Playlist:", view.mXPL);
+  if (!view.tvXPL.empty()) printSection(context, "Title:", treeLines(view.tvXPL));
 
   if (options.chapters) {
     if (view.mChapter.empty()) {
@@ -58,7 +61,7 @@ int runVti(CliContext& context) {
   if (!folder.empty() && !isPathSeparator(folder.back())) folder += kPathSeparator;
   ws.paths.EVOdir = folder;
   ws.options.readVTI = true;
-  bReadVTIClick(ws);
+  bReadVTIClick(ws, context.report);
   if (!fileExists(folder + kVtiFileName)) return 1;
   return ws.errorsLogged > 0 ? 1 : 0;
 }

@@ -44,17 +44,23 @@ bool applyStreamChoice(CliContext& context) {
   return allFound;
 }
 
+void readTitle(CliContext& context) {
+  bReadEVOClick(context.ws);
+  if (context.report) context.report->readFinished(context.ws);
+}
+
 int runRead(CliContext& context) {
   prepareWorkspace(context, context.options.files.at(0));
-  bReadEVOClick(context.ws);
+  readTitle(context);
   return context.ws.errorsLogged > 0 ? 1 : 0;
 }
 
 int runDemux(CliContext& context) {
   prepareWorkspace(context, context.options.files.at(0));
-  bReadEVOClick(context.ws);
+  readTitle(context);
   if (context.interrupted()) return 1;
   if (!applyStreamChoice(context)) return 1;
+  if (context.report) context.report->startWriting();
   bDemuxClick(context.ws);
   return context.ws.errorsLogged > 0 ? 1 : 0;
 }

@@ -13,9 +13,10 @@ int runRebuild(CliContext& context) {
     return 1;
   }
   prepareWorkspace(context, source);
-  bReadEVOClick(context.ws);
+  readTitle(context);
   if (context.interrupted()) return 1;
   if (!applyStreamChoice(context)) return 1;
+  if (context.report) context.report->startWriting();
   bRebuildClick(context.ws);
   return context.ws.errorsLogged > 0 ? 1 : 0;
 }

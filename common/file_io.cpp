@@ -124,6 +124,7 @@ void OutputFile::writeThrough(const uint8_t* data, size_t count) {
       fail("Cannot write file", path_, errno);
     }
     if (put == 0) fail("Cannot write file", path_, ENOSPC);
+    stored_ += put;
     data += put;
     count -= size_t(put);
   }

@@ -75,6 +75,9 @@ class OutputFile {
   FileIdentity identity() const { return identity_; }
   // Bytes handed to write() so far.
   int64_t bytesWritten() const { return written_; }
+  // Bytes the file system took so far (less than bytesWritten() while some
+  // are buffered, or after a failed write).
+  int64_t bytesStored() const { return stored_; }
 
   void write(const void* data, size_t count);
   void flush();
@@ -91,6 +94,7 @@ class OutputFile {
   std::unique_ptr<uint8_t[]> buffer_;
   size_t buffered_ = 0;
   int64_t written_ = 0;
+  int64_t stored_ = 0;
 };
 
 }  // namespace vantrel

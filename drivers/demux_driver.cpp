@@ -42,14 +42,14 @@ void demuxChain(Workspace& ws, const std::string& prefix) {
   const std::vector<PlannedOutput> plan = planOutputs(ws, prefix);
   for (const PlannedOutput& out : plan) {
     if (isFileOfChain(out.path, chain)) {
-      ++ws.errorsLogged;
-      host.log(outputOverSourceLine(out.path));
+      ws.logError(outputOverSourceMessage(out.path));
       return;
     }
   }
   for (const PlannedOutput& out : plan) {
     *out.slot = OutputFile::create(out.path);
     host.log("Creating " + out.path);
+    ws.outputCreated(**out.slot);
   }
   std::string current = ws.paths.eEVOfile;
   for (;;) {
@@ -58,6 +58,7 @@ void demuxChain(Workspace& ws, const std::string& prefix) {
     host.slog("Opening", 0);
     st.InputStream = InputFile::open(current);
     host.log("File size: " + std::to_string(st.InputStream->size() / kMiB) + " Mbytes.");
+    ws.fileOpened(*st.InputStream);
     host.log("Demuxing " + name);
     host.slog("Demuxing " + name, 0);
     demux(ws.session, DemuxMode);
@@ -92,7 +93,7 @@ void bDemuxClick(Workspace& ws) {
   }
   st.InputStream.reset();
   try {
-    st.closeOutputs();
+    st.closeOutputs(ws.session.observer);
   } catch (const std::exception& error) {
     ws.logError(error.what());
   }

@@ -51,6 +51,7 @@ void bReadEVOClick(Workspace& ws, Operation rebuild) {
       host.log("Reading...");
       host.slog("Reading " + name + " ", 0);
       host.log("File size: " + std::to_string(st.InputStream->size() / kMiB) + " Mbytes.");
+      ws.fileOpened(*st.InputStream);
       demux(ws.session, ScanMode);
       st.InputStream.reset();
       current = getnext(current);

@@ -33,9 +33,13 @@ bool isFileOfChain(const std::string& outputPath, const std::vector<std::string>
   return false;
 }
 
+std::string outputOverSourceMessage(const std::string& outputPath) {
+  return "Cannot create file \"" + outputPath +
+         "\". It is a source file of this title and would be destroyed.";
+}
+
 std::string outputOverSourceLine(const std::string& outputPath) {
-  return "[re]Cannot create file \"" + outputPath +
-         "\". It is a source file of this title and would be destroyed.[/re]";
+  return "[re]" + outputOverSourceMessage(outputPath) + "[/re]";
 }
 
 }  // namespace vantrel

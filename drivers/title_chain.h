@@ -20,7 +20,8 @@ std::string chainOutputBaseName(const std::string& sourceFileName, const std::st
 // same file, or the same path text).
 bool isFileOfChain(const std::string& outputPath, const std::vector<std::string>& chain);
 
-// The red log line that refuses an output over a source file.
+// The error that refuses an output over a source file, and its red log line.
+std::string outputOverSourceMessage(const std::string& outputPath);
 std::string outputOverSourceLine(const std::string& outputPath);
 
 }  // namespace vantrel

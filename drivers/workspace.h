@@ -4,6 +4,7 @@
 
 #include "common/host.h"
 #include "drivers/stream_selection.h"
+#include "engine/run_observer.h"
 #include "engine/session.h"
 
 namespace vantrel {
@@ -71,6 +72,17 @@ struct Workspace {
   void logError(const std::string& message) {
     ++errorsLogged;
     host.log("[re]" + message + "[/re]");
+    if (session.observer) session.observer->errorReported(message);
+  }
+  // The input file that a driver just opened.
+  void fileOpened(const InputFile& file) {
+    if (session.observer) session.observer->fileOpened(file.path(), file.size());
+  }
+  void outputCreated(const OutputFile& file) {
+    if (session.observer) session.observer->outputCreated(file.path());
+  }
+  void outputClosed(const OutputFile& file) {
+    if (session.observer) session.observer->outputClosed(file.path(), file.bytesStored());
   }
 };
 

@@ -1,46 +1,68 @@
 #include "engine/analyzer_dispatch.h"
 
-#include "analyzers/analyzers.h"
-
 namespace vantrel {
 
-void analyzeVideo(VideoCodec codec, const Payload& payload, uint32_t firstPts, int slot,
-                  ProcessingState& state, Host& host) {
+StreamAnalysis analyzeVideo(VideoCodec codec, const Payload& payload, uint32_t firstPts, int slot,
+                            ProcessingState& state, Host& host) {
   std::optional<double> rate;
+  StreamAnalysis result;
   switch (codec) {
-    case VideoCodec::Mpeg2:
-      rate = analyzeMpeg2Video(payload, firstPts, host);
+    case VideoCodec::Mpeg2: {
+      Mpeg2VideoAnalysis analysis = parseMpeg2Video(payload);
+      describeMpeg2Video(analysis, firstPts, host);
+      rate = analysis.frameRate();
+      result = std::move(analysis);
       break;
-    case VideoCodec::H264:
-      rate = analyzeH264(payload, host);
+    }
+    case VideoCodec::H264: {
+      H264Sps sps = parseH264(payload);
+      describeH264(sps, host);
+      rate = kH264ReportFrameRate;
+      result = std::move(sps);
       break;
-    case VideoCodec::Vc1:
-      rate = analyzeVc1(payload, host);
+    }
+    case VideoCodec::Vc1: {
+      Vc1SequenceHeader header = parseVc1(payload);
+      describeVc1(header, host);
+      rate = vc1FrameRate(header).value;
+      result = std::move(header);
       break;
+    }
   }
   if (rate && slot >= 0 && slot < kVideoSlots) state.VideoFrameRate[size_t(slot)] = *rate;
+  return result;
 }
 
-void analyzeAudio(AudioCodec codec, uint8_t substreamId, FileKind kind, const Payload& payload,
-                  const std::array<uint8_t, 7>& header, int slot, Host& host) {
+StreamAnalysis analyzeAudio(AudioCodec codec, uint8_t substreamId, FileKind kind,
+                            const Payload& payload, const std::array<uint8_t, 7>& header, int slot,
+                            Host& host) {
+  auto mlp = [&]() -> StreamAnalysis {
+    MlpAnalysis analysis = parseMlp(payload);
+    describeMlp(analysis, host);
+    return analysis;
+  };
   switch (codec) {
     case AudioCodec::Ac3:
-    case AudioCodec::Eac3:
-      analyzeAc3(payload, slot, host);
-      break;
-    case AudioCodec::Dts:
-      analyzeDts(payload, host);
-      break;
+    case AudioCodec::Eac3: {
+      Ac3Analysis analysis = parseAc3(payload);
+      describeAc3(analysis, slot, host);
+      return analysis;
+    }
+    case AudioCodec::Dts: {
+      DtsAnalysis analysis = parseDts(payload);
+      describeDts(analysis, host);
+      return analysis;
+    }
     case AudioCodec::TrueHd:
-      analyzeMlp(payload, host);
-      break;
-    case AudioCodec::Lpcm:
-      if (isMlpSubstream(substreamId, kind))
-        analyzeMlp(payload, host);
-      else
-        analyzeLpcm(header, payload, host);
-      break;
+      return mlp();
+    case AudioCodec::Lpcm: {
+      if (isMlpSubstream(substreamId, kind)) return mlp();
+      LpcmHeader lpcm = parseLpcm(header, payload);
+      describeLpcm(lpcm, host);
+      return lpcm;
+    }
   }
+  return {};
 }
 
 }  // namespace vantrel

@@ -95,6 +95,13 @@ std::optional<CopyControlInfo> parseCopyControl(std::span<const uint8_t> body) {
   return cc;
 }
 
+std::string_view copyControlName(int cci) {
+  return kCopyControlNames[size_t(cci & 7)];
+}
+std::string_view protectionName(int aps) {
+  return kProtectionNames[size_t(aps & 7)];
+}
+
 std::vector<std::string> describeCopyControl(const CopyControlInfo& cc) {
   std::vector<std::string> lines;
   if (cc.scrambled) lines.push_back("[b]This file is ENCRYPTED![/b] Decrypt it before any process.");

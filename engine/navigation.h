@@ -5,6 +5,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/stream_ids.h"
@@ -66,5 +67,10 @@ std::optional<CopyControlInfo> parseCopyControl(std::span<const uint8_t> body);
 
 // The scrambling warning and the copy-control lines.
 std::vector<std::string> describeCopyControl(const CopyControlInfo& cc);
+
+// Names of the copy-control status and the analog protection status by
+// their 3-bit codes ("" for codes without a name).
+std::string_view copyControlName(int cci);
+std::string_view protectionName(int aps);
 
 }  // namespace vantrel

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "engine/analyzer_dispatch.h"
 #include "engine/picture_counter.h"
 #include "engine/stream_report.h"
 
@@ -11,6 +10,7 @@ namespace vantrel {
 PackParser::PackParser(Session& session, EngineMode mode)
     : state_(session.state),
       host_(session.host),
+      observer_(session.observer),
       options_(session.options),
       mode_(mode),
       targets_(mode == DemuxMode ? PayloadTargets::of(session.state, session.options.selection)
@@ -208,7 +208,7 @@ bool PackParser::startCode(uint8_t id) {
       state_.VideoStreamId[size_t(videoSlot_)] == -1) {
     state_.VideoStreamId[size_t(videoSlot_)] = id;
     videoClaimed_ = true;
-    if (mode_ == ScanMode) host_.log(videoFoundLine(videoCodec_, videoSlot_));
+    found({StreamKind::Video, videoSlot_, id, codecOf(videoCodec_)});
   }
   return true;
 }
@@ -270,7 +270,7 @@ void PackParser::streamIdExtension(uint8_t extension) {
   if (state_.VideoStreamId[size_t(videoSlot_)] == -1) {
     state_.VideoStreamId[size_t(videoSlot_)] = extension;
     videoClaimed_ = true;
-    if (mode_ == ScanMode) host_.log(videoFoundLine(VideoCodec::Vc1, videoSlot_));
+    found({StreamKind::Video, videoSlot_, extension, StreamCodec::Vc1});
   }
 }
 
@@ -296,7 +296,8 @@ void PackParser::privateHeaderByte(uint8_t byte) {
     subpictureSubstreamId_ = byte;
     if (state_.SubpictureStreamId[size_t(subpictureSlot_)] == -1) {
       state_.SubpictureStreamId[size_t(subpictureSlot_)] = byte;
-      if (mode_ == ScanMode) host_.log(subpictureFoundLine(extended, subpictureSlot_));
+      found({StreamKind::Subpicture, subpictureSlot_, byte,
+             extended ? StreamCodec::ExtendedSubpicture : StreamCodec::Subpicture});
       subpictureFirstPts_ = currentPts_;
     }
     privateHeaderPending_ = 0;  // only the id byte is stripped
@@ -317,8 +318,8 @@ void PackParser::privateHeaderByte(uint8_t byte) {
   audioSubstreamId_ = id;
   if (state_.AudioStreamId[size_t(audioSlot_)] < 0) {
     state_.AudioStreamId[size_t(audioSlot_)] = id;
-    if (mode_ == ScanMode)
-      host_.log(audioFoundLine(audioCodec_, isMlpSubstream(id, options_.fileKind), audioSlot_));
+    found({StreamKind::Audio, audioSlot_, id,
+           codecOf(audioCodec_, isMlpSubstream(id, options_.fileKind))});
     audioFirstPts_ = currentPts_;
   }
   currentPts_ = 0;
@@ -358,6 +359,7 @@ void PackParser::navigationPacket(size_t cursor) {
   if (mode_ != ScanMode) return;
   for (const std::string& line : describeNavigation(*nav, videoCount_, audioCount_, seconds))
     host_.log(line);
+  if (observer_) observer_->navigationRead(*nav, videoCount_, audioCount_, seconds);
 }
 
 void PackParser::copyControlPacket(size_t cursor) {
@@ -366,6 +368,7 @@ void PackParser::copyControlPacket(size_t cursor) {
   if (!cc) return;  // not wholly loaded here: the next copy-control packet is taken instead
   firstCopyControl_ = false;
   for (const std::string& line : describeCopyControl(*cc)) host_.log(line);
+  if (observer_) observer_->copyControlRead(*cc);
 }
 
 size_t PackParser::payloadStep(size_t cursor) {
@@ -440,7 +443,8 @@ void PackParser::reportStream(size_t cursor, size_t piece) {
       host_.log(firstPtsLine(videoFirstPts_, state_.FirstVideoPtm));
       host_.log(substreamLine(videoId_));
       state_.MinFirstPts = std::min(state_.MinFirstPts, videoFirstPts_);
-      analyzeVideo(videoCodec_, payload, videoFirstPts_, videoSlot_, state_, host_);
+      details(StreamKind::Video, videoSlot_, videoId_, videoFirstPts_,
+              analyzeVideo(videoCodec_, payload, videoFirstPts_, videoSlot_, state_, host_));
       return;
     }
     case PayloadKind::Audio: {
@@ -450,8 +454,9 @@ void PackParser::reportStream(size_t cursor, size_t piece) {
       host_.log(firstPtsLine(audioFirstPts_, state_.FirstVideoPtm));
       host_.log(substreamLine(audioSubstreamId_));
       state_.MinFirstPts = std::min(state_.MinFirstPts, audioFirstPts_);
-      analyzeAudio(audioCodec_, audioSubstreamId_, options_.fileKind, payload, substreamHeader_,
-                   audioSlot_, host_);
+      details(StreamKind::Audio, audioSlot_, audioSubstreamId_, audioFirstPts_,
+              analyzeAudio(audioCodec_, audioSubstreamId_, options_.fileKind, payload,
+                           substreamHeader_, audioSlot_, host_));
       return;
     }
     case PayloadKind::Subpicture: {
@@ -460,12 +465,29 @@ void PackParser::reportStream(size_t cursor, size_t piece) {
       state_.SubpictureReported[slot] = true;
       host_.log(firstPtsLine(subpictureFirstPts_, state_.FirstVideoPtm));
       host_.log(substreamLine(subpictureSubstreamId_));
-      host_.log(subpictureFormatLine(payload.at(cursor), payload.at(cursor + 1)));
+      const SubpictureFormat format =
+          parseSubpictureFormat(payload.at(cursor), payload.at(cursor + 1));
+      host_.log(subpictureFormatLine(format));
+      details(StreamKind::Subpicture, subpictureSlot_, subpictureSubstreamId_, subpictureFirstPts_,
+              format);
       return;
     }
     default:
       return;
   }
+}
+
+// Catalogue entries are logged (and observed) in scan passes only.
+void PackParser::found(const FoundStream& stream) {
+  if (mode_ != ScanMode) return;
+  host_.log(foundLine(stream));
+  if (observer_) observer_->streamFound(stream);
+}
+
+void PackParser::details(StreamKind kind, int slot, uint32_t id, uint32_t firstPts,
+                         const StreamAnalysis& analysis) {
+  if (observer_)
+    observer_->streamDetails({kind, slot, id, firstPts, state_.FirstVideoPtm}, analysis);
 }
 
 void PackParser::writePiece(const uint8_t* data, size_t piece) {

@@ -5,8 +5,10 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "engine/analyzer_dispatch.h"
 #include "engine/demux.h"
 #include "engine/navigation.h"
+#include "engine/run_observer.h"
 #include "engine/stream_writers.h"
 
 namespace vantrel {
@@ -62,9 +64,13 @@ class PackParser {
   bool slotHeldByOther();
   void reportStream(size_t cursor, size_t piece);
   void writePiece(const uint8_t* data, size_t piece);
+  void found(const FoundStream& stream);
+  void details(StreamKind kind, int slot, uint32_t id, uint32_t firstPts,
+               const StreamAnalysis& analysis);
 
   ProcessingState& state_;
   Host& host_;
+  RunObserver* const observer_;
   const EngineOptions options_;
   const EngineMode mode_;
   const PayloadTargets targets_;

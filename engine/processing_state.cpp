@@ -2,6 +2,8 @@
 
 #include <exception>
 
+#include "engine/run_observer.h"
+
 namespace vantrel {
 
 ProcessingState::ProcessingState() : ChunkBuffer(new uint8_t[kChunkSize]()) { resetCatalogue(); }
@@ -15,9 +17,9 @@ void ProcessingState::resetCatalogue() {
   SubpictureReported.fill(false);
 }
 
-void ProcessingState::closeOutputs() {
+void ProcessingState::closeOutputs(RunObserver* observer) {
   std::exception_ptr first;
-  auto closeAll = [&first](auto& outputs) {
+  auto closeAll = [&first, observer](auto& outputs) {
     for (auto& out : outputs) {
       if (!out) continue;
       try {
@@ -25,6 +27,7 @@ void ProcessingState::closeOutputs() {
       } catch (...) {
         if (!first) first = std::current_exception();
       }
+      if (observer) observer->outputClosed(out->path(), out->bytesStored());
       out.reset();
     }
   };

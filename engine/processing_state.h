@@ -10,6 +10,8 @@
 
 namespace vantrel {
 
+class RunObserver;
+
 inline constexpr size_t kChunkSize = 262'144;  // 128 packs of 2,048 bytes
 inline constexpr size_t kPackSize = 2'048;
 inline constexpr uint32_t kNoFirstPts = 0xFFFFFFFF;
@@ -58,9 +60,9 @@ struct ProcessingState {
 
   // Sets every catalogue slot to -1 and clears the report flags.
   void resetCatalogue();
-  // Closes every output stream that is open; the first error is raised after
-  // all of them were closed.
-  void closeOutputs();
+  // Closes every output stream that is open, telling `observer` what each
+  // one holds; the first error is raised after all of them were closed.
+  void closeOutputs(RunObserver* observer = nullptr);
 };
 
 }  // namespace vantrel

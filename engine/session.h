@@ -6,6 +6,8 @@
 
 namespace vantrel {
 
+class RunObserver;
+
 // What one user's work with the program shares: the processing state, the
 // engine's options and the host that reports to the user.
 struct Session {
@@ -16,6 +18,8 @@ struct Session {
   Host& host;
   ProcessingState state;
   EngineOptions options;
+  // Hears the facts of each run as data; none by default.
+  RunObserver* observer = nullptr;
 };
 
 }  // namespace vantrel

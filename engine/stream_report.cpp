@@ -38,18 +38,89 @@ std::string subpictureFoundLine(bool extended, int slot) {
          std::to_string(slot) + " found!";
 }
 
+StreamCodec codecOf(VideoCodec codec) {
+  switch (codec) {
+    case VideoCodec::Mpeg2:
+      return StreamCodec::Mpeg2;
+    case VideoCodec::H264:
+      return StreamCodec::H264;
+    case VideoCodec::Vc1:
+      return StreamCodec::Vc1;
+  }
+  return StreamCodec::Mpeg2;
+}
+
+StreamCodec codecOf(AudioCodec codec, bool mlp) {
+  switch (codec) {
+    case AudioCodec::Ac3:
+      return StreamCodec::Ac3;
+    case AudioCodec::Eac3:
+      return StreamCodec::Eac3;
+    case AudioCodec::Dts:
+      return StreamCodec::Dts;
+    case AudioCodec::Lpcm:
+      return mlp ? StreamCodec::Mlp : StreamCodec::Lpcm;
+    case AudioCodec::TrueHd:
+      return StreamCodec::TrueHd;
+  }
+  return StreamCodec::Ac3;
+}
+
+std::string foundLine(const FoundStream& stream) {
+  switch (stream.codec) {
+    case StreamCodec::Mpeg2:
+      return videoFoundLine(VideoCodec::Mpeg2, stream.slot);
+    case StreamCodec::H264:
+      return videoFoundLine(VideoCodec::H264, stream.slot);
+    case StreamCodec::Vc1:
+      return videoFoundLine(VideoCodec::Vc1, stream.slot);
+    case StreamCodec::Ac3:
+      return audioFoundLine(AudioCodec::Ac3, false, stream.slot);
+    case StreamCodec::Eac3:
+      return audioFoundLine(AudioCodec::Eac3, false, stream.slot);
+    case StreamCodec::Dts:
+      return audioFoundLine(AudioCodec::Dts, false, stream.slot);
+    case StreamCodec::Lpcm:
+      return audioFoundLine(AudioCodec::Lpcm, false, stream.slot);
+    case StreamCodec::Mlp:
+      return audioFoundLine(AudioCodec::Lpcm, true, stream.slot);
+    case StreamCodec::TrueHd:
+      return audioFoundLine(AudioCodec::TrueHd, false, stream.slot);
+    case StreamCodec::Subpicture:
+      return subpictureFoundLine(false, stream.slot);
+    case StreamCodec::ExtendedSubpicture:
+      return subpictureFoundLine(true, stream.slot);
+  }
+  return {};
+}
+
+// Time stamps are compared as unsigned 32-bit values, as the log always did.
+int64_t delayMs(uint32_t pts, uint32_t firstVideoPtm) {
+  if (pts >= firstVideoPtm) return int64_t((pts - firstVideoPtm) / 90);
+  return -int64_t((firstVideoPtm - pts) / 90);
+}
+
 std::string firstPtsLine(uint32_t pts, uint32_t firstVideoPtm) {
   std::string line = "   First PTS = [re]" + hex8(pts) + "[/re]";
   if (pts == firstVideoPtm) return line;
-  if (pts > firstVideoPtm)
-    return line + "  ([re]+" + std::to_string((pts - firstVideoPtm) / 90) + "[/re]ms)";
-  return line + "  ([re]-" + std::to_string((firstVideoPtm - pts) / 90) + "[/re]ms)";
+  // A stamp less than 1 ms early still shows its sign: "-0".
+  const int64_t delay = delayMs(pts, firstVideoPtm);
+  const char* sign = pts > firstVideoPtm ? "+" : "-";
+  return line + "  ([re]" + sign + std::to_string(delay < 0 ? -delay : delay) + "[/re]ms)";
 }
 
 std::string substreamLine(uint32_t id) { return "   Substream id = " + hex2(id); }
 
+SubpictureFormat parseSubpictureFormat(uint8_t first, uint8_t second) {
+  return {first == 0 && second == 0};
+}
+
+std::string subpictureFormatLine(const SubpictureFormat& format) {
+  return format.eightBit ? "   Format = [bl]8bitRLE[/bl]" : "   Format = [bl]2bitRLE[/bl]";
+}
+
 std::string subpictureFormatLine(uint8_t first, uint8_t second) {
-  return (first == 0 && second == 0) ? "   Format = [bl]8bitRLE[/bl]" : "   Format = [bl]2bitRLE[/bl]";
+  return subpictureFormatLine(parseSubpictureFormat(first, second));
 }
 
 std::string sharedSlotLine(const char* kind, uint32_t id, int slot, uint32_t holder) {

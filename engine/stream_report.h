@@ -7,9 +7,58 @@
 
 namespace vantrel {
 
-// The lines the engine logs about the streams it meets.
+// What the engine learns about the streams it meets, and the lines it logs
+// about them.
+
+enum class StreamKind : uint8_t { Video, Audio, Subpicture };
+enum class StreamCodec : uint8_t {
+  Mpeg2,
+  H264,
+  Vc1,
+  Ac3,
+  Eac3,
+  Dts,
+  Lpcm,
+  Mlp,  // LPCM substream A1 of a DVD-Audio object
+  TrueHd,
+  Subpicture,
+  ExtendedSubpicture,
+};
+
+// A stream when the catalogue first takes it into its slot.
+struct FoundStream {
+  StreamKind kind = StreamKind::Video;
+  int slot = 0;
+  uint32_t id = 0;  // stream id, VC-1 stream id extension or substream id
+  StreamCodec codec = StreamCodec::Mpeg2;
+};
+
+StreamCodec codecOf(VideoCodec codec);
+StreamCodec codecOf(AudioCodec codec, bool mlp);
+
+// Where a stream starts: its first time stamp, and the first video frame's
+// time it is measured against.
+struct StreamStart {
+  StreamKind kind = StreamKind::Video;
+  int slot = 0;
+  uint32_t id = 0;
+  uint32_t firstPts = 0;
+  uint32_t firstVideoPtm = 0;
+};
+
+// Milliseconds from the first video frame to the stream's first stamp
+// (negative before it); whole milliseconds, truncated towards zero.
+int64_t delayMs(uint32_t pts, uint32_t firstVideoPtm);
+
+// The run-length coding of a subpicture stream, from the first two bytes
+// after its substream id.
+struct SubpictureFormat {
+  bool eightBit = false;
+};
+SubpictureFormat parseSubpictureFormat(uint8_t first, uint8_t second);
 
 // "[b]MPEG-2[/b] video stream 0 found!" and its siblings.
+std::string foundLine(const FoundStream& stream);
 std::string videoFoundLine(VideoCodec codec, int slot);
 std::string audioFoundLine(AudioCodec codec, bool mlp, int slot);
 std::string subpictureFoundLine(bool extended, int slot);
@@ -21,7 +70,8 @@ std::string firstPtsLine(uint32_t pts, uint32_t firstVideoPtm);
 // "   Substream id = 80"
 std::string substreamLine(uint32_t id);
 
-// "   Format = [bl]2bitRLE[/bl]" from the first two bytes after the substream id.
+// "   Format = [bl]2bitRLE[/bl]"
+std::string subpictureFormatLine(const SubpictureFormat& format);
 std::string subpictureFormatLine(uint8_t first, uint8_t second);
 
 // Warning for a stream whose slot another stream holds.

@@ -21,11 +21,13 @@ void bWriteChapsClick(Workspace& ws, const PlaylistView& view) {
   const std::string name = chapterFileName(ws);
   try {
     auto out = OutputFile::create(name);
+    ws.outputCreated(*out);
     for (const std::string& line : view.mChapter) {
       out->write(line.data(), line.size());
       out->write("\r\n", 2);
     }
     out->close();
+    ws.outputClosed(*out);
   } catch (...) {
     enableButton();
     throw;

@@ -22,7 +22,8 @@ std::string sizeText(int64_t bytes) {
   return std::to_string(bytes) + " bytes";
 }
 
-void scanPlaylist(Workspace& ws, PlaylistView& view, PlaylistCapture& capture) {
+// Returns the size of the playlist file.
+int64_t scanPlaylist(Workspace& ws, PlaylistView& view, PlaylistCapture& capture) {
   ProcessingState& state = ws.session.state;
   state.InputStream = InputFile::open(ws.paths.eXPLfile);
   InputCloser closer{state};
@@ -43,6 +44,7 @@ void scanPlaylist(Workspace& ws, PlaylistView& view, PlaylistCapture& capture) {
     ws.host.slog(std::to_string(in.position()) + "/" + sizeText(in.size()), 1);
     if (got < kChunkSize) break;  // the last chunk, even if the file grows meanwhile
   }
+  return in.size();
 }
 
 void keepOnly(std::vector<std::string>& lines, const TitleRange& range) {
@@ -84,7 +86,7 @@ void announceTracks(Workspace& ws, const std::vector<ListedTrack>& tracks) {
 }
 }  // namespace
 
-void bReadXPLClick(Workspace& ws, PlaylistView& view) {
+void bReadXPLClick(Workspace& ws, PlaylistView& view, MetadataObserver* observer) {
   OperationButtons& buttons = ws.buttons;
   Resetcbs(ws.boxes, buttons, ws.paths.eEVOfile);
   const bool readEvoWasEnabled = buttons.readEVO;
@@ -105,8 +107,9 @@ void bReadXPLClick(Workspace& ws, PlaylistView& view) {
   };
 
   PlaylistCapture capture;
+  int64_t size = 0;
   try {
-    scanPlaylist(ws, view, capture);
+    size = scanPlaylist(ws, view, capture);
   } catch (...) {
     // The error goes on to the front end; the buttons must not stay dead.
     giveButtonsBack();
@@ -120,10 +123,15 @@ void bReadXPLClick(Workspace& ws, PlaylistView& view) {
   const std::string sourceName = CutExt(fileNamePart(ws.paths.eEVOfile));
   if (const auto range = findTitle(view.mXPL, sourceName)) {
     keepOnly(view.mXPL, *range);
-    TitleListing listing = listTitle(capture.header(), parseTitle(view.mXPL), view);
+    const std::vector<TitleEntry> entries = parseTitle(view.mXPL);
+    TitleListing listing = listTitle(capture.header(), entries, view);
+    if (observer)
+      observer->playlistRead(ws.paths.eXPLfile, size, capture.header(), &entries, &listing);
     view.tvXPL = std::move(listing.tree);
     view.mChapter = std::move(listing.chapterLines);
     announceTracks(ws, listing.tracks);
+  } else if (observer) {
+    observer->playlistRead(ws.paths.eXPLfile, size, capture.header(), nullptr, nullptr);
   }
 
   ws.host.log("Done.");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "drivers/workspace.h"
+#include "metadata/metadata_observer.h"
 #include "metadata/playlist_view.h"
 
 namespace vantrel {
@@ -10,7 +11,7 @@ namespace vantrel {
 // view.tvXPL, marks its tracks in the catalogue, captions and ticks the
 // stream boxes after them and prepares the chapter lines in view.mChapter.
 // A file error ends the run with FileError after closing the file and
-// giving the buttons back.
-void bReadXPLClick(Workspace& ws, PlaylistView& view);
+// giving the buttons back. `observer`, when given, hears what was parsed.
+void bReadXPLClick(Workspace& ws, PlaylistView& view, MetadataObserver* observer = nullptr);
 
 }  // namespace vantrel

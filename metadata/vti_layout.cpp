@@ -77,7 +77,7 @@ VtiFile parseVti(InputFile& in) {
 
   const uint64_t table = uint64_t(*vti.tableSector) * vti::kSectorSize;
   if (!fits(in, table, vti::kTableFieldsSize)) {
-    vti.cut = VtiCut{Part::AttributeTable, 0, table};
+    vti.cut = VtiCut{Part::Table, 0, table};
     return vti;
   }
   in.seek(int64_t(table));

@@ -52,7 +52,7 @@ struct VtiEntry {
 
 // Where the file ended before a field the report needs.
 struct VtiCut {
-  enum class Part { Header, AttributeTable, Entry, AudioAttributes };
+  enum class Part { Header, Table, Entry, AudioAttributes };  // Table: the attribute table
   Part part = Part::Header;
   int entry = 0;        // 1-based, for Entry and AudioAttributes
   uint64_t offset = 0;  // where the missing field would start

@@ -6,7 +6,7 @@
 
 namespace vantrel {
 
-void bReadVTIClick(Workspace& ws) {
+void bReadVTIClick(Workspace& ws, MetadataObserver* observer) {
   if (!ws.options.readVTI) return;
   const std::string path = ws.paths.EVOdir + kVtiFileName;
   if (!fileExists(path)) {
@@ -20,6 +20,7 @@ void bReadVTIClick(Workspace& ws) {
     vti = parseVti(*in);
   }
   for (const std::string& line : describeVti(vti)) ws.host.log(line);
+  if (observer) observer->titleSetRead(path, vti);
 }
 
 }  // namespace vantrel

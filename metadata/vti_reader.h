@@ -3,6 +3,7 @@
 #include <string>
 
 #include "drivers/workspace.h"
+#include "metadata/metadata_observer.h"
 
 namespace vantrel {
 
@@ -13,6 +14,7 @@ inline constexpr char kVtiFileName[] = "HVA00001.VTI";
 // when that is empty). It opens its own file rather than InputStream, so
 // that pressing the button during another operation cannot disturb it.
 // A file that cannot be opened or read ends the run with FileError.
-void bReadVTIClick(Workspace& ws);
+// `observer`, when given, hears what was parsed.
+void bReadVTIClick(Workspace& ws, MetadataObserver* observer = nullptr);
 
 }  // namespace vantrel

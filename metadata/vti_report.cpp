@@ -36,7 +36,7 @@ std::string audioLine(size_t index, const VtiAudioAttribute& audio) {
   std::string line = "  " + std::to_string(index) + ": " + vtiAudioCodecName(audio.codingMode) +
                      ", " + vtiSamplingName(audio.sampling);
   if (hasQuantization(audio.codingMode))
-    line += ", " + std::to_string(16 + 4 * audio.quantization) + " bit";
+    line += ", " + std::to_string(vtiAudioBits(audio)) + " bit";
   return line;
 }
 
@@ -46,7 +46,7 @@ std::string cutLine(const VtiFile& vti, const VtiCut& cut) {
     case VtiCut::Part::Header:
       what = "the end of the header";
       break;
-    case VtiCut::Part::AttributeTable:
+    case VtiCut::Part::Table:
       what = "the attribute table";
       break;
     case VtiCut::Part::Entry:
@@ -80,6 +80,13 @@ std::string vtiAudioCodecName(uint8_t codingMode) {
 }
 std::string vtiSamplingName(uint8_t sampling) {
   return nameAt(kSamplings, sampling);
+}
+int vtiSamplingRate(uint8_t sampling) {
+  static constexpr std::array<int, 4> kRates = {48000, 96000, 192000, 0};
+  return sampling < kRates.size() ? kRates[sampling] : 0;
+}
+int vtiAudioBits(const VtiAudioAttribute& audio) {
+  return hasQuantization(audio.codingMode) ? 16 + 4 * audio.quantization : 0;
 }
 
 std::vector<std::string> describeVti(const VtiFile& vti) {

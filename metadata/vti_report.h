@@ -15,6 +15,11 @@ std::string vtiAspectName(uint8_t aspect);
 std::string vtiResolutionName(uint8_t resolution);
 std::string vtiAudioCodecName(uint8_t codingMode);  // "Unknown" for 8 to 63
 std::string vtiSamplingName(uint8_t sampling);
+// Samples per second of a sampling code, 0 for codes without a rate.
+int vtiSamplingRate(uint8_t sampling);
+// Bits per sample for the coding modes that give a word length (MLP and
+// LPCM), 0 for the others.
+int vtiAudioBits(const VtiAudioAttribute& audio);
 
 // The report lines after "Reading [b]HVA00001.VTI[/b]": the category, the
 // attribute table's sector and the value after it, and per entry the main

@@ -89,13 +89,13 @@ void rebuildTitle(Workspace& ws, const RebuildPlan& plan, Renumbering& numbers,
   // the files that were checked against it.
   const std::vector<std::string> chain = titleChain(source, follow);
   if (isFileOfChain(output, chain)) {
-    ++ws.errorsLogged;
-    host.log(outputOverSourceLine(output));
+    ws.logError(outputOverSourceMessage(output));
     return;
   }
 
   out = OutputFile::create(output);
   host.log("Creating " + output);
+  ws.outputCreated(*out);
 
   for (const std::string& file : chain) {
     const std::string name = fileNamePart(file);
@@ -103,6 +103,7 @@ void rebuildTitle(Workspace& ws, const RebuildPlan& plan, Renumbering& numbers,
     host.slog("Opening", 0);
     state.InputStream = InputFile::open(file);
     host.log("File size: " + std::to_string(state.InputStream->size() / kMiB) + " Mbytes.");
+    ws.fileOpened(*state.InputStream);
     host.log("Rebuilding...");
     host.slog("Rebuilding " + name, 0);
     Rebuild(ws, plan, numbers, *out);
@@ -153,6 +154,7 @@ void bRebuildClick(Workspace& ws) {
     } catch (const FileError& error) {
       ws.logError(error.what());
     }
+    ws.outputClosed(*out);
     out.reset();
   }
   logDone(host);

@@ -53,6 +53,7 @@ TEST(FileLayer, BufferedWritesKeepOrderAcrossTheBufferSize) {
     }
     EXPECT_EQ(out->bytesWritten(), int64_t(expected.size()));
     out->close();
+    EXPECT_EQ(out->bytesStored(), int64_t(expected.size()));
   }
   EXPECT_EQ(testing::readFileBytes(dir.file("o")), expected);
 }
@@ -61,12 +62,16 @@ TEST(FileLayer, AFullDiskIsReportedOnWriteOrClose) {
   auto out = OutputFile::create("/dev/full");
   uint8_t byte = 1;
   out->write(&byte, 1);  // buffered
+  EXPECT_EQ(out->bytesStored(), 0);
   try {
     out->close();
     FAIL();
   } catch (const FileError& e) {
     EXPECT_STREQ(e.what(), "Cannot write file \"/dev/full\". No space left on device");
   }
+  // What the file holds, not what it was handed.
+  EXPECT_EQ(out->bytesWritten(), 1);
+  EXPECT_EQ(out->bytesStored(), 0);
 }
 
 TEST(FieldReaders, BigEndianFieldsAndZeroPastTheEnd) {

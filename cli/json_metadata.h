@@ -1,0 +1,23 @@
+#pragma once
+
+// What Read XPL and Read VTI parsed, as JSON values.
+
+#include <string>
+#include <vector>
+
+#include "cli/json_details.h"
+#include "metadata/playlist_capture.h"
+#include "metadata/title_listing.h"
+#include "metadata/vti_layout.h"
+
+namespace vantrel::cli {
+
+// The playlist, and when a title plays the source its name, duration,
+// tracks with their labels and chapters with their converted times.
+Json playlistJson(const std::string& path, int64_t size, const PlaylistHeader& header,
+                  const std::vector<TitleEntry>* title, const TitleListing* listing);
+
+// The title set information: category, attribute table and its entries.
+Json titleSetJson(const std::string& path, const VtiFile& vti);
+
+}  // namespace vantrel::cli

@@ -1,0 +1,274 @@
+// The window as it opens: controls, captions, hints, start states, status
+// panels, enabling rules, the command line and the default button.
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolButton>
+
+#include "app/MessageLog.h"
+#include "app/NumEdit.h"
+#include "app/StatusBarPanel.h"
+#include "drivers/operations.h"
+#include "tests/app/app_test_support.h"
+#include "tests/app/suites.h"
+
+using namespace app_test;
+
+namespace {
+
+// An operation that gives the stream boxes the catalogue of a title with
+// MPEG-2 video, two DD+ streams and a subpicture on 22, as Read EVO does.
+void labelBoxes(vantrel::Workspace& ws) {
+  vantrel::Resetcbs(ws.boxes, ws.buttons, ws.paths.eEVOfile);
+  std::array<int32_t, vantrel::kVideoSlots> video{0xE0, -1};
+  std::array<int32_t, vantrel::kAudioSlots> audio;
+  audio.fill(-1);
+  audio[0] = 0xC0;
+  audio[1] = 0xC1;
+  std::array<int32_t, vantrel::kSubpictureSlots> sub;
+  sub.fill(-1);
+  sub[2] = 0x22;
+  vantrel::LabelStreamBoxes(ws.boxes, video, audio, sub);
+  ws.buttons.readEVO = true;
+  vantrel::cbVideoClick(ws.boxes, ws.buttons, ws.paths.eEVOfile);
+  ws.notifyControls();
+}
+
+}  // namespace
+
+class WindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() { sandbox_ = std::make_unique<SettingsSandbox>(); }
+  void cleanup() { sandbox_.reset(); }
+
+  void captionsPagesAndHints() {
+    TfMain window;
+    QCOMPARE(window.windowTitle(), QStringLiteral("Vantrel 0.627b2"));
+    const QStringList pages{"Status", "Video", "Audio", "Subpicture", "XPL", "Options", "About"};
+    QCOMPARE(window.PageControl->count(), pages.size());
+    for (int i = 0; i < pages.size(); ++i) QCOMPARE(window.PageControl->tabText(i), pages[i]);
+    QCOMPARE(window.PageControl->currentIndex(), 0);
+    QCOMPARE(window.PageControl->tabToolTip(3),
+             QStringLiteral("Check the desired subpicture streams"));
+
+    // A hint with a "|" shows only its first part.
+    QCOMPARE(window.eEVOfile->toolTip(), QStringLiteral("Drop here the source EVO file"));
+    QCOMPARE(window.eXPLfile->text(), QStringLiteral("VPLST000.XPL"));
+    QVERIFY(window.eEVOfile->isReadOnly());
+    QVERIFY(window.eXPLfile->isReadOnly());
+    QCOMPARE(window.bReadEVO->text(), QStringLiteral("Read EVO"));
+    QCOMPARE(window.bCancel->toolTip(), QStringLiteral("You can stop the actual process"));
+    QCOMPARE(window.eSubExt->toolTip(), QStringLiteral("This is real .sup format, don't change!"));
+    QVERIFY(window.bDemux->font().bold());
+    QCOMPARE(window.cbSub[31]->toolTip(), QStringLiteral("Check the desired subpicture streams"));
+    QCOMPARE(window.cbSub[31]->objectName(), QStringLiteral("cbSub31"));
+    QCOMPARE(window.cbAudio[5]->objectName(), QStringLiteral("cbAudio05"));
+  }
+
+  void startStatesAndDefaults() {
+    TfMain window;
+    for (QWidget* off :
+         std::initializer_list<QWidget*>{window.bReadEVO, window.bReadXPL, window.bDemux,
+                                         window.bRebuild, window.bCancel, window.bWriteChaps})
+      QVERIFY2(!off->isEnabled(), qPrintable(off->objectName()));
+    for (QWidget* on :
+         std::initializer_list<QWidget*>{window.bReadVTI, window.bbEVO, window.bbXPL, window.bClear,
+                                         window.bbWorkdir, window.ieFastSize, window.cbContinue})
+      QVERIFY2(on->isEnabled(), qPrintable(on->objectName()));
+    for (QCheckBox* box : window.cbVideo) {
+      QVERIFY(!box->isEnabled());
+      QVERIFY(!box->isChecked());
+      QCOMPARE(box->text(), QStringLiteral("Video stream"));
+    }
+    QCOMPARE(window.eVideoExt->text(), QStringLiteral("mpv"));
+    QCOMPARE(window.eAudioExt->text(), QStringLiteral("mpa"));
+    QCOMPARE(window.eSubExt->text(), QStringLiteral("sup"));
+    QCOMPARE(window.ieFastSize->Value(), 300);
+    QVERIFY(window.cbContinue->isChecked() && window.cbFastCheck->isChecked() &&
+            window.cbCountFr->isChecked());
+    QVERIFY(window.cbDetails->isChecked() && window.cbAutoRead->isChecked() &&
+            window.cbReadVTI->isChecked());
+    QVERIFY(!window.cbAdjustPTS->isChecked() && !window.cbRBAdvanced->isChecked() &&
+            !window.cbAutoClear->isChecked());
+    QVERIFY(window.rbNoAuto->isChecked());
+    QVERIFY(window.size() == QSize(653, 341));
+
+    window.FormActivate();
+    QCOMPARE(window.cbVideo[7]->text(), QStringLiteral("No video stream"));
+    QCOMPARE(window.cbAudio[0]->text(), QStringLiteral("No audio stream"));
+    QCOMPARE(window.cbSub[0]->text(), QStringLiteral("No subpicture"));
+    QVERIFY(!window.bDemux->isEnabled());
+  }
+
+  void fastCheckEnablesItsSize() {
+    TfMain window;
+    window.cbFastCheck->click();
+    QVERIFY(!window.cbFastCheck->isChecked());
+    QVERIFY(!window.ieFastSize->isEnabled());
+    window.cbFastCheck->click();
+    QVERIFY(window.ieFastSize->isEnabled());
+  }
+
+  void statusPanels() {
+    TfMain window;
+    window.show();
+    QCOMPARE(window.StatusPanel[0]->text(), QStringLiteral(" Ready"));
+    QCOMPARE(window.StatusPanel[1]->text(), QStringLiteral(" Select or drop an EVO file to demux"));
+    QCOMPARE(window.statusBar()->toolTip(), QStringLiteral(" Select or drop an EVO file to demux"));
+
+    window.slog("Opening", 0);
+    window.flushEvents();
+    QCOMPARE(window.StatusPanel[0]->text(), QStringLiteral(" Opening"));
+    const int expected =
+        window.StatusPanel[0]->fontMetrics().horizontalAdvance(QStringLiteral(" Openinga"));
+    QCOMPARE(window.StatusPanel[0]->panelWidth(), expected);
+    QCoreApplication::processEvents();
+    QCOMPARE(window.StatusPanel[0]->width(), expected);
+
+    window.slog("/media/D/HVDVD_TS/FEATURE_1.EVO", 1);
+    window.flushEvents();
+    QCOMPARE(window.statusBar()->toolTip(), QStringLiteral("/media/D/HVDVD_TS/FEATURE_1.EVO"));
+    QCOMPARE(window.StatusPanel[1]->text(), QStringLiteral(" /media/D/HVDVD_TS/FEATURE_1.EVO"));
+
+    // A long text is clipped; the window keeps its size.
+    const QSize before = window.size();
+    window.slog("Reading " + std::string(300, 'x') + ".EVO ", 0);
+    window.flushEvents();
+    QCoreApplication::processEvents();
+    QCOMPARE(window.size(), before);
+    QVERIFY(window.minimumSizeHint().width() <= 653);
+  }
+
+  void oneArgumentReadsThatFileWhateverAutoReadSays() {
+    QTemporaryDir dir;
+    const QString source = writeFile(dir.filePath("HVDVD_TS/FEATURE_1.EVO"), smallTitle());
+    auto ops = std::make_shared<OperationLog>();
+    TfMain window({source}, recordingOperations(ops));
+    QSettings(QStringLiteral("Corvane Software"), QStringLiteral("Vantrel"))
+        .setValue("AutoRead", 0);
+    window.FormActivate();
+    QVERIFY(!window.cbAutoRead->isChecked());
+    QTRY_COMPARE(ops->calls().size(), size_t(1));
+    QCOMPARE(ops->calls()[0], std::string("readEVO"));
+    QCOMPARE(QString::fromStdString(ops->sources()[0]), source);
+    QCOMPARE(window.eEVOfile->text(), source);
+    QVERIFY(window.eXPLfile->text().endsWith(QStringLiteral("/ADV_OBJ/VPLST000.XPL")));
+  }
+
+  void aMissingArgumentStillStartsReadEvo() {
+    auto ops = std::make_shared<OperationLog>();
+    TfMain window({QStringLiteral("/nonexistent/FEATURE_1.EVO")}, recordingOperations(ops));
+    window.FormActivate();
+    QTRY_COMPARE(ops->calls().size(), size_t(1));
+    QCOMPARE(ops->sources()[0], std::string());
+    QVERIFY(window.eEVOfile->text().isEmpty());
+  }
+
+  void twoArgumentsReadNothing() {
+    QTemporaryDir dir;
+    const QString source = writeFile(dir.filePath("FEATURE_1.EVO"), smallTitle());
+    auto ops = std::make_shared<OperationLog>();
+    TfMain window({source, source}, recordingOperations(ops));
+    window.FormActivate();
+    QTest::qWait(50);
+    QVERIFY(ops->calls().empty());
+    QVERIFY(window.eEVOfile->text().isEmpty());
+  }
+
+  void enterPressesReadEvo() {
+    QTemporaryDir dir;
+    const QString source = writeFile(dir.filePath("FEATURE_1.EVO"), smallTitle());
+    auto ops = std::make_shared<OperationLog>();
+    TfMain window({}, recordingOperations(ops));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    window.PageControl->setCurrentIndex(TfMain::OptionPage);
+    window.ieFastSize->setFocus();
+    QTest::keyClick(window.ieFastSize, Qt::Key_Return);  // Read EVO is still disabled
+    QCoreApplication::processEvents();
+    QVERIFY(ops->calls().empty());
+
+    window.WMDropFiles({source});  // Auto read: one Read EVO
+    QTRY_VERIFY(!window.operationRunning());
+    window.ieFastSize->setFocus();
+    QTest::keyClick(window.ieFastSize, Qt::Key_Return);
+    QTRY_COMPARE(ops->calls().size(), size_t(2));
+    QCOMPARE(ops->calls()[1], std::string("readEVO"));
+  }
+
+  void streamBoxClicksSwitchDemuxAndRebuild() {
+    QTemporaryDir dir;
+    for (const char* name : {"FEATURE_1.EVO", "VTS_01_1.VOB"}) {
+      const QString source = writeFile(dir.filePath(name), smallTitle());
+      OperationSet ops;
+      ops.readEVO = labelBoxes;
+      TfMain window({}, ops);
+      window.FormActivate();
+      window.WMDropFiles({source});
+      QTRY_VERIFY(!window.operationRunning());
+      QCOMPARE(window.cbVideo[0]->text(), QStringLiteral("MPEG-2.stream.0"));
+      QCOMPARE(window.cbAudio[1]->text(), QStringLiteral("DD+.stream.01"));
+      QCOMPARE(window.cbSub[2]->text(), QStringLiteral("Subpicture.02"));
+      QVERIFY(window.cbSub[2]->isChecked() && window.cbSub[2]->isEnabled());
+      QVERIFY(!window.cbSub[3]->isEnabled());
+      QCOMPARE(window.cbSub[3]->text(), QStringLiteral("No subpicture"));
+      QVERIFY(window.bDemux->isEnabled());
+      const bool evo = QString::fromLatin1(name).endsWith(QStringLiteral(".EVO"));
+      QCOMPARE(window.bRebuild->isEnabled(), evo);
+
+      for (QCheckBox* box : {window.cbVideo[0], window.cbAudio[0], window.cbAudio[1]}) box->click();
+      QVERIFY(window.bDemux->isEnabled());  // the subpicture is still ticked
+      window.cbSub[2]->click();
+      QVERIFY(!window.bDemux->isEnabled());
+      QVERIFY(!window.bRebuild->isEnabled());
+      window.cbSub[2]->click();
+      QVERIFY(window.bDemux->isEnabled());
+      QCOMPARE(window.bRebuild->isEnabled(), evo);
+      QCOMPARE(window.workspace().boxes.selection().subpicture[2], true);
+      QCOMPARE(window.workspace().boxes.selection().audio[0], false);
+    }
+  }
+
+  void captionsAreShownLiterally() {
+    OperationSet ops;
+    ops.readXPL = [](vantrel::Workspace& ws, vantrel::PlaylistView&) {
+      ws.boxes.audio[2] = {true, true, "DD.s02.Director & Crew", "DD.s02.Director & Crew"};
+      ws.notifyControls();
+    };
+    TfMain window({}, ops);
+    window.bReadXPLClick();
+    QTRY_VERIFY(!window.operationRunning());
+    QCOMPARE(window.cbAudio[2]->text(), QStringLiteral("DD.s02.Director && Crew"));
+    QCOMPARE(window.cbAudio[2]->toolTip(), QStringLiteral("DD.s02.Director & Crew"));
+  }
+
+  void screenshotsOfTheEmptyWindow() {
+    TfMain window;
+    window.FormActivate();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    for (int page = 0; page < window.PageControl->count(); ++page) {
+      window.PageControl->setCurrentIndex(page);
+      QCoreApplication::processEvents();
+      QVERIFY(window.grab().save(
+          screenshotFolder() +
+          QStringLiteral("/empty_%1_%2.png").arg(page).arg(window.PageControl->tabText(page))));
+    }
+  }
+
+ private:
+  std::unique_ptr<SettingsSandbox> sandbox_;
+};
+
+static RegisterSuite<WindowTest> registered("Window");
+
+#include "window_test.moc"
