@@ -155,7 +155,16 @@ size_t PackParser::byteStep(size_t cursor) {
     }
     return cursor + 1;
   }
-  return cursor + 1;  // outside any packet: the byte only moves through the window
+  // Outside any packet: the byte only moves through the window, and so do
+  // the bytes after it until a start code prefix is complete.
+  return passOutsidePackets(cursor + 1);
+}
+
+size_t PackParser::passOutsidePackets(size_t cursor) {
+  // No state changes here, so nothing but the window needs keeping.
+  while (cursor < chunkLength_ && (window_ & 0x00FFFFFFu) != 0x000001u)
+    window_ = (window_ << 8) | chunk_[cursor++];
+  return cursor;
 }
 
 void PackParser::clearHeaderCounters() {

@@ -46,6 +46,8 @@ class PackParser {
   // Returns the index of the next byte to examine.
   size_t byteStep(size_t cursor);
   size_t payloadStep(size_t cursor);
+  // Bytes between packets; returns where the next start code's id byte lies.
+  size_t passOutsidePackets(size_t cursor);
   bool startCode(uint8_t id);  // false: not a PES start code
   void headerByte(uint8_t byte);
   void timestampByte(uint8_t byte, int index);

@@ -265,11 +265,14 @@ void Rebuild(Workspace& ws, const RebuildPlan& plan, Renumbering& numbers, Outpu
   int64_t position = in.position();
 
   // Whole chunks are read for speed; each 2,048-byte piece is then handled
-  // exactly as if it had been read on its own.
+  // exactly as if it had been read on its own. Kept packs that follow each
+  // other are written as one run, straight from the chunk.
   while (position < size && !state.CancelRequested) {
     size_t want = size_t(std::min<int64_t>(int64_t(kChunkSize), size - position));
     size_t got = in.read(buffer, want);
     if (got == 0) break;  // the file shrank under us
+    size_t runStart = 0;
+    size_t runLength = 0;
     for (size_t at = 0; at < got; at += kPackSize) {
       if (state.CancelRequested) break;
       uint8_t* p = buffer + at;
@@ -288,8 +291,15 @@ void Rebuild(Workspace& ws, const RebuildPlan& plan, Renumbering& numbers, Outpu
         host.pump();
       }
 
-      if (rewriter.process(p)) out.write(p, n);
+      if (rewriter.process(p)) {
+        if (runLength == 0) runStart = at;
+        runLength += n;
+      } else if (runLength > 0) {
+        out.write(buffer + runStart, runLength);
+        runLength = 0;
+      }
     }
+    if (runLength > 0) out.write(buffer + runStart, runLength);
   }
 }
 

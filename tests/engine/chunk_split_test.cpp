@@ -138,6 +138,34 @@ TEST(ChunkSplits, DemuxWritesTheSameBytesForAnyChunkSize) {
   for (size_t size : {1, 3, 4, 7, 100, 2047, 2049}) EXPECT_EQ(demuxWith(size), whole) << size;
 }
 
+TEST(ChunkSplits, BytesBetweenPacketsThatAlmostFormAStartCodeStartNoPacket) {
+  // Junk between packs: 01 without two zeros, 00 00 02, a pack start code
+  // (not a packet), and zeros running into the next pack's start code.
+  const Bytes junk{0x47, 0x00, 0x01, 0xE1, 0x00, 0x00, 0x02, 0xE1, 0x00, 0x00, 0x00,
+                   0x01, 0xBA, 0x01, 0xE1, 0x00, 0x01, 0xBD, 0x00, 0x00};
+  Title t;
+  psmux::append(t.bytes, junk);
+  t.video(0xE0, 0x1000, mpeg2Pictures(3));
+  psmux::append(t.bytes, junk);
+  t.audio(0x81, 0x2000, Bytes(500, 0x11));
+  psmux::append(t.bytes, junk);
+  t.bytes.insert(t.bytes.end(), {0x00, 0x00, 0x01});  // a start code cut off by the end
+
+  RecordingHost host;
+  Session session(host);
+  session.options.details = false;
+  const auto whole = scanInChunks(t.bytes, 1 << 20, session);
+  ASSERT_EQ(session.state.VideoStreamId[0], 0xE0);
+  ASSERT_EQ(session.state.VideoStreamId[1], -1);  // E1 never followed 00 00 01
+  ASSERT_EQ(session.state.AudioStreamId[1], 0x81);
+  ASSERT_EQ(session.state.FrameCount[0], 3);
+  for (size_t size = 1; size <= 24; ++size) {
+    EXPECT_EQ(scanInChunks(t.bytes, size, session), whole) << size;
+    EXPECT_EQ(session.state.VideoStreamId[1], -1) << size;
+    EXPECT_EQ(session.state.AudioStreamId[1], 0x81) << size;
+  }
+}
+
 TEST(ChunkSplits, PictureStartCodesCountOnlyWhenTheSplitFollowsTheirZeros) {
   const Bytes code{0x00, 0x00, 0x01, 0x00};
   EXPECT_EQ(countPictures(code.data(), 4, 0x00), 1);
