@@ -5,24 +5,14 @@
 #include <filesystem>
 #include <string>
 
+#include "tests/support/cli_runner.h"
 #include "tests/support/temp_dir.h"
 #include "tools/psmux/vti_builder.h"
 
 namespace vantrel::testing {
 namespace {
 
-const std::string kCli = std::string(VANTREL_BINARY_DIR) + "/cli/vantrel-cli";
-
-struct CliResult {
-  int status;
-  std::string out;
-};
-
-CliResult cli(const std::string& arguments) {
-  CliResult run;
-  run.status = runCommand(kCli + " " + arguments + " 2>/dev/null", &run.out);
-  return run;
-}
+CliRun cli(const std::string& arguments) { return runCli(arguments); }
 
 bool has(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
@@ -45,7 +35,7 @@ TEST(CliXpl, ListingTreeAndChapters) {
   TempDir dir;
   const std::string playlist = dir.write("ADV_OBJ/VPLST000.XPL", std::string(kPlaylist));
   std::filesystem::create_directory(dir.file("out"));
-  CliResult run = cli("xpl '" + playlist + "' --source '" + dir.file("HVDVD_TS/FEATURE_1.EVO") +
+  CliRun run = cli("xpl '" + playlist + "' --source '" + dir.file("HVDVD_TS/FEATURE_1.EVO") +
                       "' --chapters -o '" + dir.file("out") + "'");
   EXPECT_EQ(run.status, 0) << run.out;
   // The listing is printed as it is: brackets in the document are not markup.
@@ -88,16 +78,16 @@ TEST(CliXpl, ListingTreeAndChapters) {
 TEST(CliXpl, WithoutSourceOnlyTheListing) {
   TempDir dir;
   const std::string playlist = dir.write("VPLST000.XPL", std::string(kPlaylist));
-  CliResult run = cli("xpl '" + playlist + "'");
+  CliRun run = cli("xpl '" + playlist + "'");
   EXPECT_EQ(run.status, 0);
   EXPECT_TRUE(has(run.out, "\nPlaylist:\n<Playlist displayName=\"Disc\">\n"));
   EXPECT_FALSE(has(run.out, "\nTitle:\n"));
 
-  CliResult chapters = cli("xpl '" + playlist + "' --chapters -o '" + dir.path() + "'");
+  CliRun chapters = cli("xpl '" + playlist + "' --chapters -o '" + dir.path() + "'");
   EXPECT_EQ(chapters.status, 1);
   EXPECT_TRUE(has(chapters.out, "--chapters needs --source"));
 
-  CliResult other =
+  CliRun other =
       cli("xpl '" + playlist + "' --source OTHER.EVO --chapters -o '" + dir.path() + "'");
   EXPECT_EQ(other.status, 1);
   EXPECT_TRUE(has(other.out, "The playlist holds no chapters for OTHER.EVO."));
@@ -106,12 +96,12 @@ TEST(CliXpl, WithoutSourceOnlyTheListing) {
 
 TEST(CliXpl, MissingPlaylistOrOutputFolder) {
   TempDir dir;
-  CliResult missing = cli("xpl '" + dir.file("VPLST000.XPL") + "'");
+  CliRun missing = cli("xpl '" + dir.file("VPLST000.XPL") + "'");
   EXPECT_EQ(missing.status, 1);
   EXPECT_TRUE(has(missing.out, "Cannot open file \"" + dir.file("VPLST000.XPL") + "\""));
 
   const std::string playlist = dir.write("VPLST000.XPL", std::string(kPlaylist));
-  CliResult noFolder = cli("xpl '" + playlist + "' --source FEATURE_1.EVO --chapters -o '" +
+  CliRun noFolder = cli("xpl '" + playlist + "' --source FEATURE_1.EVO --chapters -o '" +
                            dir.file("nowhere") + "'");
   EXPECT_EQ(noFolder.status, 1);
   EXPECT_TRUE(has(noFolder.out,
@@ -121,7 +111,7 @@ TEST(CliXpl, MissingPlaylistOrOutputFolder) {
 TEST(CliXpl, RealPlaylist) {
   const std::string real = realSamplesDir();
   if (real.empty()) GTEST_SKIP() << "real sample playlists are absent";
-  CliResult run = cli("xpl '" + real + "/xpl/VPLST004.XPL' --source PEVOB_2.EVO");
+  CliRun run = cli("xpl '" + real + "/xpl/VPLST004.XPL' --source PEVOB_2.EVO");
   EXPECT_EQ(run.status, 0);
   EXPECT_TRUE(has(run.out,
                   "\nTitle:\nInfo\n  Title: Harry Potter and the Goblet of Fire HD DVD\n"
@@ -147,12 +137,12 @@ TEST(CliVti, FolderFileOrSourceBesideIt) {
       "  0: DD/DD+, 48 kHz\n";
   for (const std::string& given :
        {dir.file("HVDVD_TS"), dir.file("HVDVD_TS/"), vti, dir.file("HVDVD_TS/FEATURE_1.EVO")}) {
-    CliResult run = cli("vti '" + given + "'");
+    CliRun run = cli("vti '" + given + "'");
     EXPECT_EQ(run.status, 0) << given;
     EXPECT_EQ(run.out, report) << given;
   }
 
-  CliResult missing = cli("vti '" + dir.path() + "'");
+  CliRun missing = cli("vti '" + dir.path() + "'");
   EXPECT_EQ(missing.status, 1);
   EXPECT_EQ(missing.out, "HVA00001.VTI not found\n");
 }

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 
+#include "tests/support/cli_runner.h"
 #include "tests/support/temp_dir.h"
 #include "tools/psmux/ps_builder.h"
 
@@ -10,8 +11,6 @@ namespace vantrel::testing {
 namespace {
 
 using psmux::Bytes;
-
-const std::string kCli = std::string(VANTREL_BINARY_DIR) + "/cli/vantrel-cli";
 
 // Navigation pack, MPEG-2 video, AC-3 80 and 81, an advanced-content pack.
 // Each stream pack ends in its tag byte.
@@ -36,7 +35,9 @@ Bytes twoAudioTitle() {
 }
 
 int cli(const std::string& arguments, std::string* out) {
-  return runCommand(kCli + " " + arguments + " 2>/dev/null", out);
+  CliRun run = runCli(arguments);
+  *out = run.out;
+  return run.status;
 }
 
 TEST(CliRebuild, KeepsTheChosenStreamsRenumbered) {

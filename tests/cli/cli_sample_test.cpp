@@ -5,19 +5,19 @@
 #include <filesystem>
 
 #include "common/file_io.h"
+#include "tests/support/cli_runner.h"
 #include "tests/support/temp_dir.h"
 
 namespace vantrel::testing {
 namespace {
 
-const std::string kCli = std::string(VANTREL_BINARY_DIR) + "/cli/vantrel-cli";
 const std::string kSample = std::string(VANTREL_SOURCE_DIR) + "/samples/HVDVD_TS/FEATURE_1.EVO";
 
 TEST(CliSample, DemuxWritesEveryStreamAsTheCodecItsNameClaims) {
   if (!fileExists(kSample)) GTEST_SKIP() << "the bundled sample is missing";
   TempDir dir;
   std::string out;
-  ASSERT_EQ(runCommand(kCli + " demux '" + kSample + "' -o '" + dir.path() + "' 2>/dev/null", &out), 0)
+  ASSERT_EQ(runCommand(shellQuoted(cliPath()) + " demux '" + kSample + "' -o '" + dir.path() + "' 2>/dev/null", &out), 0)
       << out;
   const std::string base = dir.path() + "/FEATURE_1_MERGED.";
   const std::vector<std::pair<std::string, std::string>> outputs = {

@@ -1,33 +1,17 @@
 // vantrel-cli end to end: what it prints, what it writes, how it exits.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 
 #include "cli/cli_options.h"
 #include "cli/terminal_host.h"
 #include "tests/drivers/driver_harness.h"
-
-extern char** environ;
+#include "tests/support/cli_runner.h"
 
 namespace vantrel::testing {
 namespace {
 
-const std::string kCli = std::string(VANTREL_BINARY_DIR) + "/cli/vantrel-cli";
-
-struct CliRun {
-  int status;
-  std::string out;
-};
-
-CliRun cli(const std::string& arguments) {
-  CliRun run;
-  run.status = runCommand(kCli + " " + arguments + " 2>/dev/null", &run.out);
-  return run;
-}
+CliRun cli(const std::string& arguments) { return runCli(arguments); }
 
 TEST(Cli, ReadPrintsTheReportAsPlainTextWhenPiped) {
   TempDir dir;
@@ -98,36 +82,11 @@ TEST(Cli, InterruptCancelsCleanlyWithStatus130) {
   Bytes big;
   while (big.size() < (48u << 20)) psmux::append(big, smallTitle(1, 120));
   const std::string source = dir.write("BIG.EVO", big);
-  int pipeFds[2];
-  ASSERT_EQ(::pipe(pipeFds), 0);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
-  posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
-  std::vector<std::string> words = {kCli, "demux", source, "-o", dir.path(), "--no-details", "--streams", "v0"};
-  std::vector<char*> argv;
-  for (auto& w : words) argv.push_back(w.data());
-  argv.push_back(nullptr);
-  pid_t pid;
-  ASSERT_EQ(posix_spawn(&pid, kCli.c_str(), &actions, nullptr, argv.data(), environ), 0);
-  posix_spawn_file_actions_destroy(&actions);
-  ::close(pipeFds[1]);
-  std::string out;
-  char buffer[4096];
-  bool sent = false;
-  for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;) {
-    out.append(buffer, size_t(n));
-    if (!sent && out.find("Demuxing BIG.EVO") != std::string::npos) {
-      ::kill(pid, SIGINT);
-      sent = true;
-    }
-  }
-  ::close(pipeFds[0]);
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  ASSERT_TRUE(sent) << out;
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 130);
+  InterruptedRun run = runCliInterrupted(
+      {"demux", source, "-o", dir.path(), "--no-details", "--streams", "v0"}, "Demuxing BIG.EVO");
+  const std::string& out = run.out;
+  ASSERT_TRUE(run.interrupted) << out;
+  EXPECT_EQ(run.status, 130);
   EXPECT_NE(out.find("Cancelled.\n"), std::string::npos) << out;
   EXPECT_NE(out.find("Done.\n"), std::string::npos);
   const auto written = std::filesystem::file_size(dir.file("BIG.MPEG-2.stream.0.mpv"));

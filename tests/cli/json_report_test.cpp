@@ -1,10 +1,6 @@
 // vantrel-cli --json: one document on standard output that says what the
 // log says, checked against the log of the same run and against ffprobe.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -15,16 +11,13 @@
 #include "tests/cli/json_log_check.h"
 #include "tests/cli/muxed_title.h"
 #include "tests/drivers/driver_harness.h"
-
-extern char** environ;
+#include "tests/support/cli_runner.h"
 
 namespace vantrel::testing {
 namespace {
 
 namespace fs = std::filesystem;
 using Json = nlohmann::json;
-
-const std::string kCli = std::string(VANTREL_BINARY_DIR) + "/cli/vantrel-cli";
 
 struct JsonRun {
   int status = 0;
@@ -37,7 +30,7 @@ struct JsonRun {
 JsonRun cliJson(const TempDir& dir, const std::string& arguments) {
   JsonRun run;
   const std::string logFile = dir.file("stderr.txt");
-  run.status = runCommand(kCli + " " + arguments + " --json 2>'" + logFile + "'", &run.out);
+  run.status = runCommand(shellQuoted(cliPath()) + " " + arguments + " --json 2>'" + logFile + "'", &run.out);
   run.log = splitLines(readFileText(logFile));
   run.doc = Json::parse(run.out, nullptr, false);  // strict: nothing but the document
   EXPECT_FALSE(run.doc.is_discarded()) << run.out;
@@ -288,7 +281,7 @@ TEST(JsonReport, ErrorsStillGiveACompleteDocument) {
 
   // A document that cannot be written is not a success.
   std::string ignored;
-  EXPECT_EQ(runCommand(kCli + " read '" + source + "' --json >/dev/full 2>/dev/null", &ignored), 1);
+  EXPECT_EQ(runCommand(shellQuoted(cliPath()) + " read '" + source + "' --json >/dev/full 2>/dev/null", &ignored), 1);
 
   JsonRun noPlaylist = cliJson(dir, "xpl '" + dir.file("VPLST000.XPL") + "'");
   EXPECT_EQ(noPlaylist.status, 1);
@@ -305,44 +298,12 @@ TEST(JsonReport, AnInterruptedRunStillEndsWithItsDocument) {
   Bytes big;
   while (big.size() < (48u << 20)) psmux::append(big, smallTitle(1, 120));
   const std::string source = dir.write("BIG.EVO", big);
-  int out[2], err[2];
-  ASSERT_EQ(::pipe(out), 0);
-  ASSERT_EQ(::pipe(err), 0);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-  posix_spawn_file_actions_adddup2(&actions, err[1], 2);
-  posix_spawn_file_actions_addclose(&actions, out[0]);
-  posix_spawn_file_actions_addclose(&actions, err[0]);
-  std::vector<std::string> words = {kCli,     "demux",        source,      "-o", dir.path(),
-                                    "--json", "--no-details", "--streams", "v0"};
-  std::vector<char*> argv;
-  for (auto& w : words) argv.push_back(w.data());
-  argv.push_back(nullptr);
-  pid_t pid;
-  ASSERT_EQ(posix_spawn(&pid, kCli.c_str(), &actions, nullptr, argv.data(), environ), 0);
-  posix_spawn_file_actions_destroy(&actions);
-  ::close(out[1]);
-  ::close(err[1]);
-  std::string log, document;
-  char buffer[4096];
-  bool sent = false;
-  for (ssize_t n; (n = ::read(err[0], buffer, sizeof buffer)) > 0;) {
-    log.append(buffer, size_t(n));
-    if (!sent && log.find("Demuxing BIG.EVO") != std::string::npos) {
-      ::kill(pid, SIGINT);
-      sent = true;
-    }
-  }
-  for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;)
-    document.append(buffer, size_t(n));
-  ::close(out[0]);
-  ::close(err[0]);
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  ASSERT_TRUE(sent) << log;
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 130);
+  InterruptedRun run = runCliInterrupted(
+      {"demux", source, "-o", dir.path(), "--json", "--no-details", "--streams", "v0"},
+      "Demuxing BIG.EVO", /*markerOnStderr=*/true);
+  const std::string& document = run.out;
+  ASSERT_TRUE(run.interrupted) << run.err;
+  EXPECT_EQ(run.status, 130);
   const Json doc = Json::parse(document, nullptr, false);
   ASSERT_FALSE(doc.is_discarded()) << document;
   EXPECT_EQ(doc["interrupted"], true);

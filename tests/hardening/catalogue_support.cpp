@@ -9,21 +9,6 @@
 
 namespace vantrel::testing {
 
-std::string shellQuoted(const std::string& path) {
-  std::string out = "'";
-  for (char c : path) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
-
-CliRun runCli(const std::string& arguments, const std::string& prefix) {
-  const std::string cli = std::string(VANTREL_BINARY_DIR) + "/cli/vantrel-cli";
-  CliRun run;
-  run.status = runCommand("bash -c " + shellQuoted(prefix + " timeout -k 5 60 " + shellQuoted(cli) +
-                                                   " " + arguments + " 2>/dev/null"),
-                          &run.out);
-  return run;
-}
-
 InputSnapshot::InputSnapshot(std::vector<std::string> paths) {
   for (const std::string& p : paths) bytes_[p] = readFileBytes(p);
 }
@@ -91,8 +76,7 @@ std::optional<std::string> unprivilegedPrefix() {
   if (!haveTool("setpriv")) return std::nullopt;
   const std::string prefix = "setpriv --reuid=65534 --regid=65534 --clear-groups";
   // The unprivileged user must be able to run the program where it was built.
-  const std::string cli = std::string(VANTREL_BINARY_DIR) + "/cli/vantrel-cli";
-  if (runCommand(prefix + " test -x " + shellQuoted(cli) + " 2>/dev/null") != 0)
+  if (runCommand(prefix + " test -x " + shellQuoted(cliPath()) + " 2>/dev/null") != 0)
     return std::nullopt;
   return prefix;
 }

@@ -10,21 +10,10 @@
 #include <vector>
 
 #include "tests/drivers/driver_harness.h"
+#include "tests/support/cli_runner.h"
 
 namespace vantrel::testing {
 
-struct CliRun {
-  int status = -1;  // exit status; 124 when the time limit ended it
-  std::string out;  // standard output (the log, as plain text)
-};
-
-// Runs vantrel-cli with `arguments` (already quoted for the shell), at most
-// 60 seconds. `prefix` goes before the command (for example "ulimit -f 100;"
-// or a program that runs it).
-CliRun runCli(const std::string& arguments, const std::string& prefix = "");
-
-// Single-quotes a path for the shell.
-std::string shellQuoted(const std::string& path);
 
 // Remembers the bytes of files; unchanged() tells whether they still hold
 // them (and still exist).
