@@ -83,13 +83,22 @@ void writeFile(const std::string& path, const psmux::Bytes& bytes) {
   if (!out) throw std::runtime_error("Cannot write file \"" + path + "\".");
 }
 
-using UnitLists = std::vector<const std::vector<psmux::AccessUnit>*>;
+WrittenFile muxFile(const std::vector<TitleStream>& streams, const UnitLists& units, const std::string& path,
+                    const psmux::MuxOptions& options, uint64_t repeats = 1, uint64_t period = 0) {
+  psmux::FilePackSink sink(path);
+  WrittenFile file;
+  file.path = path;
+  file.mux = muxTitleStreams(streams, units, options, sink, repeats, period);
+  sink.close();
+  file.bytes = sink.size();
+  return file;
+}
 
-// Muxes one list per title stream; streams whose list is empty are left out
-// of the file, and their results stay empty.
-psmux::MuxResult mux(const std::vector<TitleStream>& streams, const UnitLists& units,
-                     const psmux::MuxOptions& options, psmux::PackSink& sink, uint64_t repeats = 1,
-                     uint64_t period = 0) {
+}  // namespace
+
+psmux::MuxResult muxTitleStreams(const std::vector<TitleStream>& streams, const UnitLists& units,
+                                 const psmux::MuxOptions& options, psmux::PackSink& sink, uint64_t repeats,
+                                 uint64_t period) {
   std::vector<psmux::ListSource> sources;
   sources.reserve(units.size());
   std::vector<psmux::EsStream> muxed;
@@ -112,16 +121,7 @@ psmux::MuxResult mux(const std::vector<TitleStream>& streams, const UnitLists& u
   return result;
 }
 
-WrittenFile muxFile(const std::vector<TitleStream>& streams, const UnitLists& units, const std::string& path,
-                    const psmux::MuxOptions& options, uint64_t repeats = 1, uint64_t period = 0) {
-  psmux::FilePackSink sink(path);
-  WrittenFile file;
-  file.path = path;
-  file.mux = mux(streams, units, options, sink, repeats, period);
-  sink.close();
-  file.bytes = sink.size();
-  return file;
-}
+namespace {
 
 psmux::MuxOptions fileOptions(uint16_t vobNumber, uint64_t scrStart) {
   psmux::MuxOptions options;
@@ -222,15 +222,9 @@ std::vector<WrittenFile> writeChain(const std::vector<TitleStream>& streams, con
   if (paths.size() != splits.size() + 1 || options.size() != paths.size()) {
     throw std::invalid_argument("one path and one set of options per part");
   }
-  std::vector<std::vector<std::vector<psmux::AccessUnit>>> parts(streams.size());  // stream, part
-  for (size_t i = 0; i < streams.size(); ++i) {
-    std::vector<psmux::AccessUnit> rest = streams[i].units;
-    for (uint64_t split : splits) {
-      SplitUnits cut = splitUnits(std::move(rest), split, psmux::isVideoCodec(streams[i].codec));
-      parts[i].push_back(std::move(cut.before));
-      rest = std::move(cut.after);
-    }
-    parts[i].push_back(std::move(rest));
+  std::vector<std::vector<std::vector<psmux::AccessUnit>>> parts;  // stream, part
+  for (const TitleStream& stream : streams) {
+    parts.push_back(splitParts(stream.units, splits, psmux::isVideoCodec(stream.codec)));
   }
   std::vector<WrittenFile> files;
   for (size_t k = 0; k < paths.size(); ++k) {
@@ -272,7 +266,7 @@ WrittenFile writeRepeatedTitle(const SampleTitle& title, const std::string& path
 
   // Measure one round, then write enough rounds.
   psmux::CountingPackSink counter;
-  mux(title.streams, units, fileOptions(1, 0), counter);
+  muxTitleStreams(title.streams, units, fileOptions(1, 0), counter);
   const uint64_t round = counter.size();
   if (round == 0) throw std::invalid_argument("the title has no streams to repeat");
   uint64_t repeats = minBytes / round + 2;  // rounds in a row pack a little tighter than one alone
@@ -296,12 +290,12 @@ Playlist samplePlaylist(const SampleTitle& title) {
       {A::Audio, 2, "DD+", 2},    {A::Audio, 3, "DTS-HD", 2}, {A::Audio, 4, "MLP", 2},
       {A::Audio, 5, "LPCM", 2},   {A::Subpicture, 1, "2bitRLC", 0},
   };
-  PlaylistTitle& t = playlist.title;
+  PlaylistTitle& t = playlist.titles.emplace_back();
   t.id = "Sample";
   t.displayName = "Sample Title";
   t.duration = title.end - title.start;
-  t.clips = {{"FEATURE_1.MAP", 0, title.split - title.start},
-             {"FEATURE_2.MAP", title.split - title.start, title.end - title.start}};
+  t.clips = {{"FEATURE_1.MAP", 0, title.split - title.start, {}},
+             {"FEATURE_2.MAP", title.split - title.start, title.end - title.start, {}}};
   t.tracks = {
       {T::Video, 1, 0, 1, "", ""},
       {T::Video, 2, 0, 2, "", ""},

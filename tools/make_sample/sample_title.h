@@ -13,6 +13,7 @@
 #include "tools/psmux/vti_builder.h"
 #include "tools/psmux/access_units.h"
 #include "tools/psmux/es_muxer.h"
+#include "tools/psmux/pack_sink.h"
 
 namespace vantrel::sample {
 
@@ -53,6 +54,14 @@ struct WrittenFile {
   uint64_t bytes = 0;
   psmux::MuxResult mux;
 };
+
+// Muxes one list of units per title stream (repeated as ListSource does);
+// streams whose list is empty are left out of the file and their results
+// stay empty.
+using UnitLists = std::vector<const std::vector<psmux::AccessUnit>*>;
+psmux::MuxResult muxTitleStreams(const std::vector<TitleStream>& streams, const UnitLists& units,
+                                 const psmux::MuxOptions& options, psmux::PackSink& sink, uint64_t repeats = 1,
+                                 uint64_t period = 0);
 
 // The streams split into parts at `splits` (video at the first picture from
 // which decoding can start at or after the time, other streams at their first

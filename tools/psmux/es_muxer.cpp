@@ -217,6 +217,7 @@ class Muxer {
     nav.videoBound = videoStreams_;
     navOffset_ = sink_.size();
     const uint64_t scr = scrFor(deadline);
+    if (result_.navigationPacks == 0) result_.firstScr = scr;
     navPack_ = options_.discNavigation ? discNavigationPack(scr, nav) : navigationPack(scr, nav);
     navOffsets_.push_back(navOffset_);
     result_.unitStarts.push_back(navOffset_ / kPackSize);

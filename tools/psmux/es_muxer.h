@@ -66,7 +66,8 @@ struct MuxedStream {
 struct MuxResult {
   uint64_t packs = 0;
   uint64_t navigationPacks = 0;
-  uint64_t nextScr = 0;  // scrStart for the next file of a chain
+  uint64_t firstScr = 0;  // of the first pack
+  uint64_t nextScr = 0;   // scrStart for the next file of a chain
   // Presentation start of the first picture and end of the last one of the
   // first video stream, as written into every DSI (0 without video).
   uint32_t firstVideoPtm = 0;
