@@ -1,5 +1,6 @@
 #include "tools/make_sample/stream_encoder.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
