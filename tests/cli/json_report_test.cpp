@@ -201,8 +201,8 @@ TEST_F(JsonOfFfmpegTitle, ReadAgreesWithItsLogAndWithFfprobe) {
       EXPECT_NEAR(d["frame_rate"].get<double>(), fraction(probed["r_frame_rate"]), 1e-9);
       // The frame report divides by the same rate, H.264's (50p) included.
       for (const Json& v : doc["title"]["video"]) {
-        if (v["slot"] == slots[i].second)
-          EXPECT_NEAR(v["frame_rate"].get<double>(), fraction(probed["r_frame_rate"]), 1e-9);
+        if (v["slot"] != slots[i].second) continue;
+        EXPECT_NEAR(v["frame_rate"].get<double>(), fraction(probed["r_frame_rate"]), 1e-9);
       }
     } else {
       EXPECT_EQ(d["sample_rate"], integer(probed["sample_rate"]));
