@@ -10,7 +10,6 @@ namespace {
 // Real playlists hold a few thousand elements; junk must not take all memory.
 constexpr size_t kMaxElements = size_t(1) << 20;
 constexpr size_t kFirstPiece = 256;
-constexpr size_t kLargestPiece = 64 * 1024;
 // A stray end tag closes an open element at most this many levels up.
 constexpr size_t kEndTagReach = 64;
 
@@ -108,8 +107,10 @@ class Builder {
 
  private:
   // Feeds expat from `pos` to the end; true when that part is well-formed.
-  // The pieces start small and grow: expat copies what it is given, so a
-  // fault soon after a restart must not cost a copy of the whole rest.
+  // The pieces start small and double: expat copies what it is given, so a
+  // fault soon after a restart must not cost a copy of the whole rest; and it
+  // scans a token cut by a piece's end again from its start with the next
+  // piece, so a huge attribute must not meet many small pieces.
   bool parseFrom(size_t pos) {
     size_t piece = kFirstPiece;
     for (size_t fed = pos; fed < text_.size() || fed == pos;) {
@@ -119,7 +120,7 @@ class Builder {
           XML_STATUS_OK)
         return false;
       fed += count;
-      piece = std::min(piece * 2, kLargestPiece);
+      piece *= 2;
       if (last) break;
     }
     return true;
