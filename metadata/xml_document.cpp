@@ -3,6 +3,8 @@
 #include <expat.h>
 
 #include <algorithm>
+#include <climits>
+#include <string>
 
 namespace vantrel {
 
@@ -60,6 +62,11 @@ bool endsTheInput(XML_Error error) {
          error == XML_ERROR_UNCLOSED_CDATA_SECTION || error == XML_ERROR_NO_ELEMENTS;
 }
 
+std::string errorText(XML_Error error) {
+  const XML_LChar* text = XML_ErrorString(error);
+  return text ? text : "error " + std::to_string(int(error));
+}
+
 class Builder {
  public:
   explicit Builder(std::string_view bytes) : text_(bytes) {
@@ -91,7 +98,7 @@ class Builder {
       if (!doc_.problem && !full_) {
         doc_.problem = XmlProblem{uint64_t(XML_GetCurrentLineNumber(parser_)),
                                   uint64_t(XML_GetCurrentColumnNumber(parser_)) + 1,
-                                  XML_ErrorString(error)};
+                                  errorText(error)};
       }
       if (endsTheInput(error) || full_) break;
       const size_t at = std::max(base_ + size_t(XML_GetCurrentByteIndex(parser_)), pos);
@@ -114,7 +121,7 @@ class Builder {
   bool parseFrom(size_t pos) {
     size_t piece = kFirstPiece;
     for (size_t fed = pos; fed < text_.size() || fed == pos;) {
-      const size_t count = std::min(piece, text_.size() - fed);
+      const size_t count = std::min({piece, text_.size() - fed, size_t(INT_MAX)});
       const bool last = fed + count == text_.size();
       if (XML_Parse(parser_, text_.data() + fed, int(count), last ? XML_TRUE : XML_FALSE) !=
           XML_STATUS_OK)

@@ -227,7 +227,8 @@ TEST_F(ReadXpl, ClipOutsideEveryTitleKeepsNoTitle) {
 // Tags match by their whole names and comments are not content: a
 // "</TitleResource>" does not end the title, a commented-out chapter or
 // track is not one. Tracks without streamNumber or mediaAttr take 1; the
-// languages of TrackNavigationList follow the track in tree and hints.
+// languages of TrackNavigationList follow the track in tree and hints. A
+// file that is not UTF-8 is read as Latin-1.
 TEST_F(ReadXpl, WholeNamesCommentsDefaultsAndLanguages) {
   choose(
       "<Playlist><MediaAttributeList><AudioAttributeItem index=\"1\" codec=\"DTS-HD\">"
@@ -235,7 +236,7 @@ TEST_F(ReadXpl, WholeNamesCommentsDefaultsAndLanguages) {
       "<SubpictureAttributeItem index=\"1\" codec=\"8bitRLC\"/></MediaAttributeList>\n"
       "<TitleSet timeBase=\"60fps\"><Title displayName=\"T\">\n"
       "<PrimaryAudioVideoClip src=\"file:///dvddisc/HVDVD_TS/MOVIE.MAP\">"
-      "<Audio track=\"2\" description=\"French DTS-HD\"></Audio>"
+      "<Audio track=\"2\" description=\"Fran\xe7" "ais DTS-HD\"></Audio>"  // Latin-1
       "<!-- <Audio track=\"1\" streamNumber=\"2\" description=\"gone\"/> -->"
       "<Subtitle track=\"1\" streamNumber=\"3\"/></PrimaryAudioVideoClip>\n"
       "<AdvancedSubtitleSegment src=\"a.xmf\"><Subtitle track=\"1\"/></AdvancedSubtitleSegment>\n"
@@ -249,13 +250,13 @@ TEST_F(ReadXpl, WholeNamesCommentsDefaultsAndLanguages) {
       "MOVIE.EVO");
   bReadXPLClick(ws, view);
   EXPECT_THAT(tree(), ElementsAre("Info", "  Name: T", "  Duration: ", "  TimeBase: 60fps",
-                                  "  TickBase: ", "Video", "Audio", "  DTS-HD.s00.French DTS-HD [fr]",
-                                  "Subtitle", "  8bitRLC.s02.French DTS-HD", "Chapter",
+                                  "  TickBase: ", "Video", "Audio", "  DTS-HD.s00.Français DTS-HD [fr]",
+                                  "Subtitle", "  8bitRLC.s02.Français DTS-HD", "Chapter",
                                   "  00:00:00:00: One", "  01:00:00:00: Two"));
   EXPECT_THAT(view.mChapter, ElementsAre("CHAPTER01=00:00:00.000", "CHAPTER01NAME=One",
                                          "CHAPTER02=01:00:03.600", "CHAPTER02NAME=Two"));
   EXPECT_EQ(ws.boxes.audio[0],
-            (StreamBox{true, true, "DTS-HD.s00.French DTS-HD", "DTS-HD.s00.French DTS-HD [fr]"}));
+            (StreamBox{true, true, "DTS-HD.s00.Français DTS-HD", "DTS-HD.s00.Français DTS-HD [fr]"}));
   EXPECT_FALSE(ws.boxes.audio[1].enabled);
   EXPECT_EQ(view.mXPL.back(), "    </Title>");
   EXPECT_THAT(host.lines, ::testing::Not(::testing::Contains(HasSubstr("well-formed"))));
