@@ -13,7 +13,8 @@ namespace vantrel {
 namespace {
 constexpr int kXplPage = 4;
 // Real playlists hold a few hundred kilobytes at most; a huge file of junk
-// (each "<" a tag, each line indented) must not take all memory.
+// (each "<" a tag, each line indented) must not take all memory, neither as
+// listing nor as bytes kept for the parser.
 constexpr size_t kMaxListingBytes = 64u << 20;
 
 // Frees InputStream however the run ends.
