@@ -23,6 +23,7 @@
 #include "tests/app/suites.h"
 
 using namespace app_test;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -141,17 +142,17 @@ class DriversTest : public QObject {
     window.WMDropFiles({source});
     QTRY_VERIFY_WITH_TIMEOUT(!window.operationRunning(), 20000);
     QVERIFY(window.bDemuxClick());
-    QTRY_VERIFY(sizeOf(video) > 0);
+    QTRY_VERIFY(sizeOf(video) > 0 && window.bCancel->isEnabled());
 
     qint64 atOpen = -1;
     qint64 later = -1;
     bool runningWhileOpen = false;
     auto answer = answerNextQuestion(yes ? QMessageBox::Yes : QMessageBox::No, [&] {
-      QTest::qWait(100);
+      runningWhileOpen = window.workspace().session.state.Hold.waitUntilHeld(10s);
       atOpen = sizeOf(video);
       QTest::qWait(400);
       later = sizeOf(video);
-      runningWhileOpen = window.operationRunning();
+      runningWhileOpen = runningWhileOpen && window.operationRunning();
     });
     if (close)
       window.close();

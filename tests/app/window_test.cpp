@@ -365,20 +365,6 @@ class WindowTest : public QObject {
     QVERIFY(std::abs(logo.center().x() - window.width() / 2) <= 1);
   }
 
-  void theLogoStaysInTheMiddle() {
-    TfMain window;
-    window.show();
-    for (int width : {700, 1000}) {
-      window.resize(width, 500);
-      QCoreApplication::processEvents();
-      const QRect logo(window.imLogo->mapTo(&window, QPoint(0, 0)), window.imLogo->size());
-      QVERIFY2(std::abs(logo.center().x() - width / 2) <= 1, qPrintable(QString::number(logo.x())));
-    }
-    window.resize(window.minimumSize());
-    QCoreApplication::processEvents();
-    checkShownWhole(window);
-  }
-
  private:
   // Every named control that is shown lies inside the window, shows its
   // whole caption, and overlaps no other one but its own parts.
