@@ -8,8 +8,8 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QSplitter>
@@ -62,7 +62,8 @@ char localeDecimalSeparator(const QLocale& locale) {
 QIcon programIcon() {
   QIcon builtIn;
   for (int size : {16, 24, 32, 48, 64, 128, 256})
-    builtIn.addFile(QStringLiteral(":/icons/%1/org.corvane.Vantrel.png").arg(size), QSize(size, size));
+    builtIn.addFile(QStringLiteral(":/icons/%1/org.corvane.Vantrel.png").arg(size),
+                    QSize(size, size));
   return QIcon::fromTheme(QStringLiteral("org.corvane.Vantrel"), builtIn);
 }
 

@@ -5,8 +5,8 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QTabWidget>

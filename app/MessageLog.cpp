@@ -5,7 +5,6 @@
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
-
 #include <memory>
 
 #include "app/Fonts.h"

@@ -370,7 +370,8 @@ class OperationsTest : public QObject {
     QTRY_VERIFY(window.ProgressBar->isVisible());
     QCOMPARE(window.ProgressBar->value(), 12);
     QCOMPARE(window.ProgressBar->maximum(), 100);
-    QCOMPARE(window.StatusPanel[1]->text(), QStringLiteral(" 12/100 Mbytes, Remaining time: 0:00:05"));
+    QCOMPARE(window.StatusPanel[1]->text(),
+             QStringLiteral(" 12/100 Mbytes, Remaining time: 0:00:05"));
     QVERIFY(window.focusWidget() != window.eXPLfile);
     QTest::keyClick(&window, Qt::Key_Escape);
     QTRY_VERIFY(!window.operationRunning());

@@ -6,15 +6,15 @@
 #include <QContextMenuEvent>
 #include <QFile>
 #include <QLabel>
-#include <QMenu>
-#include <QTabBar>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSet>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -271,7 +271,8 @@ class WindowTest : public QObject {
       QVERIFY(window.cbAudio[0]->isChecked() && window.cbAudio[1]->isChecked());
       QVERIFY(!window.cbAudio[2]->isChecked());  // no stream there
       QVERIFY(window.bDemux->isEnabled());
-      QVERIFY(window.workspace().boxes.audio[1].ticked && !window.workspace().boxes.video[0].ticked);
+      QVERIFY(window.workspace().boxes.audio[1].ticked &&
+              !window.workspace().boxes.video[0].ticked);
     }
   }
 
