@@ -47,7 +47,7 @@ void demux(Session& session, EngineMode mode) {
     ~CancelButtonOff() { host.setCancelEnabled(false); }
   } cancelButtonOff{host};
 
-  while (in.position() < size && !state.CancelRequested && !state.ScanLimitReached) {
+  while (in.position() < size && !state.stopAtChunk() && !state.ScanLimitReached) {
     const size_t chunkLength = in.read(buffer, kChunkSize);
     if (chunkLength == 0) break;  // the file shrank: end rather than read again
     const int64_t position = in.position();

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "common/file_io.h"
+#include "engine/run_hold.h"
 #include "engine/stream_ids.h"
 
 namespace vantrel {
@@ -57,6 +58,15 @@ struct ProcessingState {
   std::atomic<bool> CancelRequested{false};
   std::atomic<bool> DemuxActive{false};
   std::atomic<bool> ScanLimitReached{false};
+  // Held by the user-interface thread while it asks whether to stop.
+  RunHold Hold;
+
+  // The one checkpoint of a pass, before each chunk: waits while the run is
+  // held, then tells whether the user asked to stop.
+  bool stopAtChunk() {
+    Hold.checkpoint();
+    return CancelRequested;
+  }
 
   // Sets every catalogue slot to -1 and clears the report flags.
   void resetCatalogue();

@@ -267,7 +267,7 @@ void Rebuild(Workspace& ws, const RebuildPlan& plan, Renumbering& numbers, Outpu
   // Whole chunks are read for speed; each 2,048-byte piece is then handled
   // exactly as if it had been read on its own. Kept packs that follow each
   // other are written as one run, straight from the chunk.
-  while (position < size && !state.CancelRequested) {
+  while (position < size && !state.stopAtChunk()) {
     size_t want = size_t(std::min<int64_t>(int64_t(kChunkSize), size - position));
     size_t got = in.read(buffer, want);
     if (got == 0) break;  // the file shrank under us
