@@ -15,17 +15,20 @@ StreamAnalysis analyzeVideo(VideoCodec codec, const Payload& payload, uint32_t f
       break;
     }
     case VideoCodec::H264: {
-      H264Sps sps = parseH264(payload);
-      describeH264(sps, host);
       rate = kH264ReportFrameRate;
-      result = std::move(sps);
+      if (auto sps = parseH264(payload)) {
+        describeH264(*sps, host);
+        rate = h264ReportFrameRate(*sps);
+        result = std::move(*sps);
+      }
       break;
     }
     case VideoCodec::Vc1: {
-      Vc1SequenceHeader header = parseVc1(payload);
-      describeVc1(header, host);
-      rate = vc1FrameRate(header).value;
-      result = std::move(header);
+      if (auto header = parseVc1(payload)) {
+        describeVc1(*header, host);
+        rate = vc1FrameRate(*header).known();
+        result = std::move(*header);
+      }
       break;
     }
   }
