@@ -11,7 +11,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 source tools/scripts/ensure_packages.sh
-packages=(build-essential cmake ninja-build pkg-config libexpat1-dev nlohmann-json3-dev)
+packages=(build-essential cmake ninja-build pkg-config libexpat1-dev nlohmann-json3-dev mkvtoolnix)
 [ "${1:-}" = gui ] && packages+=(qt6-base-dev libgl-dev libjpeg-dev)
 ensure_packages "${packages[@]}"
 
@@ -25,7 +25,7 @@ case "${1:-}" in
     shift
     exec "$build/app/vantrel" "$(pwd)/$sample" "$@"
     ;;
-  read|demux|rebuild|xpl|vti|-h|--help|--version)
+  read|demux|rebuild|xpl|vti|titles|mkv|-h|--help|--version)
     exec "$build/cli/vantrel-cli" "$@"
     ;;
 esac
