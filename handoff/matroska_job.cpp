@@ -6,6 +6,7 @@
 #include "common/file_io.h"
 #include "common/path_rules.h"
 #include "common/text_format.h"
+#include "drivers/stream_selection.h"
 #include "drivers/title_chain.h"
 #include "handoff/core_operations.h"
 #include "handoff/dvd_lpcm_wav.h"
@@ -42,6 +43,20 @@ TrackKind trackKindOf(StreamKind kind) {
       break;
   }
   return TrackKind::Subtitle;
+}
+
+// The caption a stream box gives the stream ("DD+.stream.03"), also for a
+// stream the catalogue of the last file does not hold.
+std::string captionOf(const FoundStream& stream) {
+  switch (stream.kind) {
+    case StreamKind::Video:
+      return VideoStreamName(int32_t(stream.id)) + "." + std::to_string(stream.slot);
+    case StreamKind::Audio:
+      return AudioStreamName(int32_t(stream.id)) + "." + zeroPadded(stream.slot, 2);
+    case StreamKind::Subpicture:
+      break;
+  }
+  return SubpictureStreamName(int32_t(stream.id)) + "." + zeroPadded(stream.slot, 2);
 }
 
 const StreamBox& boxOf(const Workspace& ws, StreamKind kind, int slot) {
@@ -213,6 +228,11 @@ class MatroskaJob {
     return true;
   }
 
+  std::string caption(StreamKind kind, int slot) const {
+    const StreamFacts* facts = facts_.find(kind, slot);
+    return facts ? captionOf(facts->found) : boxOf(ws_, kind, slot).caption;
+  }
+
   void leaveOut(MatroskaPlan& plan, const FoundStream& found, const std::string& reason) {
     plan.leftOut.push_back({found.kind, found.slot, found.codec, reason});
   }
@@ -249,7 +269,7 @@ class MatroskaJob {
   void describe(const MatroskaPlan& plan) {
     ws_.host.log("Matroska file [b]" + plan.output + "[/b], title [bl]" + plan.title + "[/bl]:");
     for (const PlannedTrack& track : plan.tracks) {
-      std::string line = "   " + boxOf(ws_, track.kind, track.slot).caption;
+      std::string line = "   " + caption(track.kind, track.slot);
       if (!track.name.empty()) line += " \"" + track.name + "\"";
       if (!track.language.empty()) line += " [bl]" + track.language + "[/bl]";
       if (track.syncMs != 0)
@@ -258,7 +278,7 @@ class MatroskaJob {
     }
     if (!plan.chapters.empty()) ws_.host.log("   Chapters: [bl]" + std::to_string(plan.chapters.size()) + "[/bl]");
     for (const LeftOutStream& stream : plan.leftOut)
-      ws_.host.log("   Left out: " + boxOf(ws_, stream.kind, stream.slot).caption + ", " + stream.reason + ".");
+      ws_.host.log("   Left out: " + caption(stream.kind, stream.slot) + ", " + stream.reason + ".");
   }
 
   bool convertAndMux() {
@@ -324,6 +344,7 @@ class MatroskaJob {
     if (error.empty())
       error = run.signal ? "it was ended by signal " + std::to_string(run.signal)
                          : "it ended with exit status " + std::to_string(run.exitStatus);
+    if (error.back() != '.') error += '.';
     ws_.logError("mkvmerge could not write " + inQuotes(output_) + ": " + error +
                  " The demuxed streams stay in " + inQuotes(work_.folder) + ".");
     failedMux_ = true;
@@ -342,7 +363,7 @@ class MatroskaJob {
         ws_.logError("Cannot move " + inQuotes(sub.from) + " to " + inQuotes(sub.to) + ". " + error.message());
         continue;
       }
-      std::string what = boxOf(ws_, StreamKind::Subpicture, sub.slot).caption;
+      std::string what = caption(StreamKind::Subpicture, sub.slot);
       if (!sub.description.empty()) what += " \"" + sub.description + "\"";
       ws_.host.log(what + " stays beside the .mkv as " + sub.to +
                    ": Matroska cannot carry HD DVD subpictures.");
