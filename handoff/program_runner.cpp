@@ -119,6 +119,8 @@ ProgramResult runProgram(const std::string& program, const std::vector<std::stri
   LineSplitter lines(onLine);
   std::chrono::steady_clock::time_point stopAt{};
   bool killed = false;
+  bool ended = false;
+  int status = 0;
   char buffer[4096];
   for (pollfd fd{pipeEnds[0], POLLIN, 0};;) {
     if (!result.cancelled && cancelled()) {
@@ -126,12 +128,16 @@ ProgramResult runProgram(const std::string& program, const std::vector<std::stri
       ::kill(pid, SIGTERM);
       stopAt = std::chrono::steady_clock::now() + kKillAfter;
     }
-    if (result.cancelled && !killed && std::chrono::steady_clock::now() >= stopAt) {
+    if (result.cancelled && !killed && !ended && std::chrono::steady_clock::now() >= stopAt) {
       ::kill(pid, SIGKILL);
       killed = true;
     }
-    const int ready = ::poll(&fd, 1, kPollMs);
+    // A process the program started may hold the pipe open after it ended:
+    // once it has ended, what is left in the pipe is read and no more.
+    if (!ended && ::waitpid(pid, &status, WNOHANG) == pid) ended = true;
+    const int ready = ::poll(&fd, 1, ended ? 0 : kPollMs);
     if (ready < 0 && errno != EINTR) break;
+    if (ready == 0 && ended) break;
     if (ready <= 0) continue;
     const ssize_t got = ::read(fd.fd, buffer, sizeof buffer);
     if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
@@ -141,8 +147,7 @@ ProgramResult runProgram(const std::string& program, const std::vector<std::stri
   lines.flush();
   ::close(pipeEnds[0]);
 
-  int status = 0;
-  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  while (!ended && ::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
   if (WIFEXITED(status)) result.exitStatus = WEXITSTATUS(status);
   if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);

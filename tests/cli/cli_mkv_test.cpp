@@ -2,6 +2,8 @@
 // mkvextract and ffmpeg find in the Matroska file, and how bad input ends.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -190,6 +192,20 @@ TEST(CliMkv, DiscTitleBecomesOneMatroskaFileWithNamesLanguagesSyncsAndChapters) 
                     "ulimit -f " + std::to_string(limit / 1024) + ";"),
                 "stay in \"" + out + "/Feature.streams\"", out);
   EXPECT_TRUE(fs::exists(out + "/Feature.streams"));
+  // Ctrl-C while mkvmerge (here one that writes and waits) runs stops it.
+  dir.write("bin/mkvmerge", "#!/bin/sh\necho '#GUI#progress 10%'\necho part > " + shellQuoted(out + "/Feature.mkv") +
+                                "\nexec sleep 60\n");
+  fs::permissions(dir.file("bin/mkvmerge"), fs::perms::owner_all);
+  const std::string path = std::getenv("PATH");
+  setenv("PATH", (dir.file("bin") + ":" + path).c_str(), 1);
+  const auto started = std::chrono::steady_clock::now();
+  const InterruptedRun stopped = runCliInterrupted({"mkv", title.files[0], "-o", out}, "Muxing");
+  setenv("PATH", path.c_str(), 1);
+  EXPECT_TRUE(stopped.interrupted);
+  EXPECT_EQ(stopped.status, 130);
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+  EXPECT_FALSE(fs::exists(out + "/Feature.mkv"));
+  EXPECT_NE(stopped.out.find("The demuxed streams stay in " + out + "/Feature.streams"), std::string::npos);
   fs::rename(title.files[1], dir.file("FEATURE_2.EVO"));
   expectRefused(cli(dir, "mkv " + shellQuoted(dir.file("disc")) + " -o " + shellQuoted(dir.file("out2"))),
                 "FEATURE_2.EVO, which is missing", dir.file("out2"));
