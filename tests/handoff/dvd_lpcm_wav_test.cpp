@@ -45,7 +45,7 @@ TEST(DvdLpcmWav, HugeStreamsGetRf64AndSamplesLeaveTheirGroups) {
   ASSERT_EQ(unpackDvdLpcm({2, 20, 48000}, group, 1, out), 12u);
   EXPECT_EQ(std::vector<uint8_t>(out, out + 12),
             (std::vector<uint8_t>{0xA0, 0x34, 0x12, 0xB0, 0x78, 0x56, 0xC0, 0xBC, 0x9A, 0xD0, 0xF0, 0xDE}));
-  EXPECT_EQ(wavDataBytes({2, 20, 48000}, 25), 12u);  // two and a half groups: two frames' worth each
+  EXPECT_EQ(wavDataBytes({2, 20, 48000}, 25), 24u);  // two and a half groups: four whole frames
 }
 
 }  // namespace
