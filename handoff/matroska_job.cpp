@@ -12,6 +12,7 @@
 #include "handoff/dvd_lpcm_wav.h"
 #include "handoff/program_runner.h"
 #include "handoff/title_facts.h"
+#include "metadata/disc_time.h"
 
 namespace vantrel {
 
@@ -165,6 +166,13 @@ class MatroskaJob {
                    fileNamePart(source.playlist) + ": [b]" + source.label + "[/b] (" + files + ")");
     else
       ws_.host.log("Title [b]" + source.label + "[/b] (" + files + "), no playlist describes it");
+    if (!source.leftOutFiles.empty()) {
+      std::string rest;
+      for (const std::string& file : source.leftOutFiles) rest += (rest.empty() ? "" : ", ") + fileNamePart(file);
+      ws_.host.log("   Left out: " + rest + ", which " + (source.leftOutFiles.size() > 1 ? "do" : "does") +
+                   " not follow " + fileNamePart(source.files.back()) + " by name" +
+                   (source.endMs ? "; the file ends at " + clockText(*source.endMs) : std::string()) + ".");
+    }
     ws_.host.log("Work folder: " + work_.folder);
     return true;
   }
@@ -216,8 +224,10 @@ class MatroskaJob {
                                               : "met only in " + fileNamePart(facts.firstFile) +
                                                     ", and Demux writes the streams of the last file read");
     }
+    const std::optional<int64_t> end = result_.source.endMs;
     if (title)
-      for (const ChapterSummary& chapter : title->chapters) plan.chapters.push_back({chapter.startMs, chapter.name});
+      for (const ChapterSummary& chapter : title->chapters)
+        if (!end || chapter.startMs < *end) plan.chapters.push_back({chapter.startMs, chapter.name});
     bool video = false;
     for (const PlannedTrack& track : plan.tracks) video = video || track.kind == StreamKind::Video;
     if (!video) {

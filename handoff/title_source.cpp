@@ -1,5 +1,7 @@
 #include "handoff/title_source.h"
 
+#include <algorithm>
+
 #include "common/file_io.h"
 #include "common/path_rules.h"
 #include "drivers/title_chain.h"
@@ -86,13 +88,19 @@ void checkFiles(TitleSource& source) {
       return;
     }
   }
-  const std::vector<std::string> chain = titleChain(source.files.front(), source.files.size() > 1);
-  bool follows = chain.size() == source.files.size();
-  for (size_t i = 0; follows && i < chain.size(); ++i) follows = sameFile(chain[i], source.files[i]);
-  if (!follows) {
-    source.error = what + " plays " + fileList(source.files) + ", but its files are read as " +
-                   fileList(chain) + " (each file followed by the next of its name).";
+  const std::vector<std::string> chain = titleChain(source.files.front(), true);
+  size_t follow = 1;  // files at the start that the chain reads in the title's order
+  while (follow < std::min(chain.size(), source.files.size()) && sameFile(chain[follow], source.files[follow]))
+    ++follow;
+  if (follow > 1 && follow < chain.size()) {
+    // Demux would read on into a file the title does not play.
+    source.error = what + " plays " + fileList(source.files) + ", but Demux reads " + fileList(chain) +
+                   " one after the other.";
+    return;
   }
+  source.leftOutFiles.assign(source.files.begin() + long(follow), source.files.end());
+  source.files.resize(follow);
+  if (source.title && !source.leftOutFiles.empty()) source.endMs = source.title->files[follow].beginMs;
 }
 }  // namespace
 

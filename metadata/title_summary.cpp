@@ -130,7 +130,9 @@ TitleSummary titleSummary(const Playlist& playlist, const PlaylistTitle& title,
     const std::string path = evoFileOf(clip, videoFolder);
     // A clip repeated right after itself plays the same file on.
     if (!summary.files.empty() && summary.files.back().path == path) continue;
-    summary.files.push_back({path, fileExists(path)});
+    std::optional<int64_t> begin;
+    if (clip.titleTimeBegin) begin = discMilliseconds(*clip.titleTimeBegin, base);
+    summary.files.push_back({path, fileExists(path), begin});
   }
   for (TrackKind kind : {TrackKind::Video, TrackKind::Audio, TrackKind::Subtitle}) {
     for (const PlaylistTrack& track : title.tracks) {
@@ -165,6 +167,10 @@ std::string TitleSummary::label() const {
 
 DiscFolders findDiscFolders(const std::string& path) {
   DiscFolders disc;
+  if (fileExists(path) && upper(extensionOf(path)) != ".XPL") {
+    const std::string folder = folderPart(path);
+    return findDiscFolders(folder.empty() ? "." : folder);
+  }
   if (fileExists(path)) {
     disc.playlists.push_back(path);
     std::string folder = folderPart(path);

@@ -34,6 +34,7 @@ struct ChapterSummary {
 struct TitleFile {
   std::string path;
   bool exists = false;
+  std::optional<int64_t> beginMs;  // where its clip begins in the title, disc time
 };
 
 struct TitleSummary {
@@ -67,7 +68,8 @@ struct DiscFolders {
 };
 
 // PATH is a disc folder (holding ADV_OBJ and HVDVD_TS), its HVDVD_TS or
-// ADV_OBJ folder, or a playlist file. No playlists: an empty list.
+// ADV_OBJ folder, a playlist file or a file in one of those folders. No
+// playlists: an empty list.
 DiscFolders findDiscFolders(const std::string& path);
 
 // The error when PATH holds no playlist.
