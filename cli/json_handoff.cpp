@@ -1,20 +1,10 @@
 #include "cli/json_handoff.h"
 
+#include "cli/json_metadata.h"
+
 namespace vantrel::cli {
 
 namespace {
-std::string_view trackKindName(TrackKind kind) {
-  switch (kind) {
-    case TrackKind::Video:
-      return "video";
-    case TrackKind::Audio:
-      return "audio";
-    case TrackKind::Subtitle:
-      break;
-  }
-  return "subtitle";
-}
-
 Json trackJson(const TrackSummary& track) {
   Json j = Json::object();
   j["kind"] = trackKindName(track.kind);

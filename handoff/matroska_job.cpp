@@ -10,6 +10,7 @@
 #include "drivers/title_chain.h"
 #include "handoff/core_operations.h"
 #include "handoff/dvd_lpcm_wav.h"
+#include "handoff/mkvmerge_run.h"
 #include "handoff/program_runner.h"
 #include "handoff/title_facts.h"
 #include "metadata/disc_time.h"
@@ -313,49 +314,19 @@ class MatroskaJob {
   }
 
   bool mux(const std::string& options) {
-    const std::string name = fileNamePart(output_);
     ws_.host.log("Muxing " + output_ + " with " + mkvmerge_);
-    ws_.host.slog("Muxing " + name, 0);
+    ws_.host.slog("Muxing " + fileNamePart(output_), 0);
     ws_.session.state.CancelRequested = false;
-    std::string error;
-    int shown = -1;
-    const ProgramResult run = runProgram(
-        mkvmerge_, {"@" + options},
-        [&](std::string_view text) {
-          const MkvmergeLine line = parseMkvmergeLine(text);
-          switch (line.kind) {
-            case MkvmergeLine::Kind::Progress:
-              if (line.percent != shown) ws_.host.slog(std::to_string(line.percent) + "%", 1);
-              shown = line.percent;
-              break;
-            case MkvmergeLine::Kind::Warning:
-              result_.warnings.push_back(line.text);
-              ws_.host.log("   mkvmerge: Warning: " + line.text);
-              break;
-            case MkvmergeLine::Kind::Error:
-              if (error.empty()) error = line.text;
-              break;
-            case MkvmergeLine::Kind::Other:
-              if (!line.text.empty()) ws_.host.log("   " + line.text);
-              break;
-          }
-        },
-        [this] { return stopped(); });
-    ws_.host.slog("", 1);
-    // Exit status 1 means written with warnings.
-    if (run.started && !run.cancelled && (run.exitStatus == 0 || run.exitStatus == 1)) return true;
+    MkvmergeRun run = runMkvmerge(mkvmerge_, options, ws_.host, [this] { return stopped(); });
+    result_.warnings = std::move(run.warnings);
+    if (run.written) return true;
     std::error_code ignored;
     fs::remove(output_, ignored);
     if (run.cancelled) {
       ws_.host.log("Stopped: the unfinished " + output_ + " was removed.");
       return false;
     }
-    if (!run.started) error = "it could not be started: " + run.startError;
-    if (error.empty())
-      error = run.signal ? "it was ended by signal " + std::to_string(run.signal)
-                         : "it ended with exit status " + std::to_string(run.exitStatus);
-    if (error.back() != '.') error += '.';
-    ws_.logError("mkvmerge could not write " + inQuotes(output_) + ": " + error +
+    ws_.logError("mkvmerge could not write " + inQuotes(output_) + ": " + run.error +
                  " The demuxed streams stay in " + inQuotes(work_.folder) + ".");
     failedMux_ = true;
     return false;

@@ -7,8 +7,6 @@
 namespace vantrel {
 
 namespace {
-constexpr std::string_view kGuiPrefix = "#GUI#";
-
 // Text for XML character data: the markup characters escaped, and control
 // characters (which XML 1.0 forbids) turned into blanks.
 std::string xmlText(std::string_view text) {
@@ -23,8 +21,6 @@ std::string xmlText(std::string_view text) {
   }
   return out;
 }
-
-bool startsWith(std::string_view text, std::string_view start) { return text.substr(0, start.size()) == start; }
 }  // namespace
 
 std::string mkvmergeOptions(const MatroskaPlan& plan, const std::string& chaptersFile) {
@@ -66,32 +62,6 @@ std::string chaptersXml(const std::vector<PlannedChapter>& chapters) {
     xml += "    </ChapterAtom>\n";
   }
   return xml + "  </EditionEntry>\n</Chapters>\n";
-}
-
-MkvmergeLine parseMkvmergeLine(std::string_view line) {
-  MkvmergeLine parsed;
-  const bool gui = startsWith(line, kGuiPrefix);
-  if (gui) line.remove_prefix(kGuiPrefix.size());
-  auto message = [&](std::string_view keyword, std::string_view plain, MkvmergeLine::Kind kind) {
-    const std::string_view start = gui ? keyword : plain;
-    if (!startsWith(line, start)) return false;
-    parsed.kind = kind;
-    parsed.text = std::string(line.substr(start.size()));
-    return true;
-  };
-  if (gui && startsWith(line, "progress ")) {
-    parsed.kind = MkvmergeLine::Kind::Progress;
-    for (char c : line.substr(9)) {
-      if (c < '0' || c > '9' || parsed.percent > 100) break;
-      parsed.percent = parsed.percent * 10 + (c - '0');
-    }
-    return parsed;
-  }
-  if (message("warning ", "Warning: ", MkvmergeLine::Kind::Warning)) return parsed;
-  if (message("error ", "Error: ", MkvmergeLine::Kind::Error)) return parsed;
-  // Other GUI lines mark phases ("#GUI#begin_scanning_playlists"): nothing to show.
-  if (!gui) parsed.text = std::string(line);
-  return parsed;
 }
 
 }  // namespace vantrel

@@ -6,7 +6,6 @@
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "engine/stream_report.h"
@@ -63,12 +62,5 @@ std::string mkvmergeOptions(const MatroskaPlan& plan, const std::string& chapter
 // The chapters as a Matroska chapters XML document.
 std::string chaptersXml(const std::vector<PlannedChapter>& chapters);
 
-// One line of mkvmerge's --gui-mode output.
-struct MkvmergeLine {
-  enum class Kind { Progress, Warning, Error, Other } kind = Kind::Other;
-  int percent = 0;   // Progress
-  std::string text;  // Warning, Error, Other: the message
-};
-MkvmergeLine parseMkvmergeLine(std::string_view line);
 
 }  // namespace vantrel
