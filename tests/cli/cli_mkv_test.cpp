@@ -57,7 +57,7 @@ void expectRefused(const CliResult& run, const std::string& words, const std::st
   EXPECT_FALSE(fs::exists(out + "/Feature.mkv"));
 }
 
-// FEATURE_1 and FEATURE_2 with a chapter at the split; E-AC-3 English 250 ms
+// Title 1: FEATURE_1 and FEATURE_2 with a chapter at the split; E-AC-3 English 250 ms
 // after the first picture; LPCM as 24-bit 5.1 (groups of four samples) and as
 // 20-bit mono (groups of two, low bits in nibbles).
 sample::DiscTitleContent writeFeature(const TempDir& dir) {
@@ -70,7 +70,13 @@ sample::DiscTitleContent writeFeature(const TempDir& dir) {
   mono.bits = 20;
   feature.streams.push_back(mono);
   sample::DiscSpec spec;
-  spec.titles = {feature};
+  // Title 2: time stamps that wrap past 2^32 between the first picture and the sound.
+  sample::DiscTitle wrapped = sample::angleTitle(1);
+  wrapped.name = "WRAPPED";
+  wrapped.displayName = "Wrapped";
+  wrapped.startPts = (1ull << 32) - 4500;
+  wrapped.streams[1].start = 0.25;
+  spec.titles = {feature, wrapped};
   return writeTestDisc(spec, dir.file("disc")).titles[0];
 }
 
@@ -128,6 +134,10 @@ TEST(CliMkv, DiscTitleBecomesOneMatroskaFileWithNamesLanguagesSyncsAndChapters) 
   EXPECT_EQ(delayMs, 250);
   EXPECT_EQ(audio["English"]["properties"]["minimum_timestamp"].get<int64_t>() / 1'000'000, delayMs);
   EXPECT_EQ(audio["French"]["properties"]["minimum_timestamp"], 0);
+  ASSERT_EQ(cli(dir, "mkv " + shellQuoted(dir.file("disc")) + " --title 2 -o " + shellQuoted(out)).status, 0);
+  EXPECT_EQ(audioTracks(command("mkvmerge -J " + shellQuoted(out + "/Wrapped.mkv")))["English"]["properties"]
+                ["minimum_timestamp"],
+            250'000'000);
 
   // Chapters at disc time: the playlist's time codes count 1.001/60 s.
   std::string chapters;
