@@ -121,7 +121,8 @@ size_t unpackDvdLpcm(const PcmLayout& l, const uint8_t* in, size_t groups, uint8
   return size_t(out - start);
 }
 
-void writeWav(const std::string& lpcmPath, const PcmLayout& l, const std::string& wavPath) {
+void writeWav(const std::string& lpcmPath, const PcmLayout& l, const std::string& wavPath,
+              const std::function<bool(uint64_t done, uint64_t total)>& onChunk) {
   auto in = InputFile::open(lpcmPath);
   const uint64_t dataBytes = wavDataBytes(l, uint64_t(in->size()));
   auto out = OutputFile::create(wavPath);
@@ -137,6 +138,7 @@ void writeWav(const std::string& lpcmPath, const PcmLayout& l, const std::string
     const size_t bytes = std::min<uint64_t>(unpackDvdLpcm(l, source.get(), groups, samples.get()), left);
     out->write(samples.get(), bytes);
     left -= bytes;
+    if (!onChunk(dataBytes - left, dataBytes)) break;
   }
   if (dataBytes & 1) out->write("", 1);
   out->close();

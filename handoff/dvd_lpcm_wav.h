@@ -10,6 +10,7 @@
 // and little-endian; 20-bit samples go into 24-bit containers.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,8 +39,11 @@ std::vector<uint8_t> wavHeader(const PcmLayout& layout, uint64_t dataBytes);
 // the bytes written.
 size_t unpackDvdLpcm(const PcmLayout& layout, const uint8_t* in, size_t groups, uint8_t* out);
 
-// Writes the LPCM stream at `lpcmPath` as the WAVE file `wavPath`. A file
-// error raises FileError (the file layer's message).
-void writeWav(const std::string& lpcmPath, const PcmLayout& layout, const std::string& wavPath);
+// Writes the LPCM stream at `lpcmPath` as the WAVE file `wavPath`. After
+// each chunk `onChunk` hears the samples written so far and the total, and
+// ends the writing early by returning false. A file error raises FileError
+// (the file layer's message).
+void writeWav(const std::string& lpcmPath, const PcmLayout& layout, const std::string& wavPath,
+              const std::function<bool(uint64_t done, uint64_t total)>& onChunk);
 
 }  // namespace vantrel

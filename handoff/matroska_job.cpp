@@ -1,5 +1,6 @@
 #include "handoff/matroska_job.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 
@@ -297,7 +298,11 @@ class MatroskaJob {
       ws_.host.log("Writing " + pcm.wav);
       ws_.host.slog("Writing " + fileNamePart(pcm.wav), 0);
       work_.files.push_back(pcm.wav);
-      writeWav(pcm.lpcm, pcm.layout, pcm.wav);
+      writeWav(pcm.lpcm, pcm.layout, pcm.wav, [this](uint64_t done, uint64_t total) {
+        ws_.host.slog(std::to_string(done * 100 / std::max<uint64_t>(total, 1)) + "%", 1);
+        return !stopped();
+      });
+      ws_.host.slog("", 1);
       if (stopped()) return false;
     }
     const MatroskaPlan& plan = *result_.plan;

@@ -183,7 +183,8 @@ DiscFolders findDiscFolders(const std::string& path) {
   if (!folderExists(path)) return disc;
   // A disc folder holds ADV_OBJ; from HVDVD_TS or ADV_OBJ the disc is one up.
   std::string top = path;
-  fs::path normal = fs::path(path).lexically_normal();
+  std::error_code error;
+  fs::path normal = fs::absolute(path, error).lexically_normal();
   if (normal.filename().empty()) normal = normal.parent_path();  // "HVDVD_TS/"
   const std::string name = upper(normal.filename().string());
   if (entryNamed(path, "ADV_OBJ").empty() && (name == "HVDVD_TS" || name == "ADV_OBJ"))
