@@ -7,6 +7,7 @@
 #   ./run.sh                 the main job on the sample
 #   ./run.sh --streams v0    extra options for the main job
 #   ./run.sh read FILE ...   any vantrel-cli command line
+#   ./run.sh mkv samples     the sample's title as out/Sample Title.mkv
 #   ./run.sh gui             the window, on the sample
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -25,7 +26,12 @@ case "${1:-}" in
     shift
     exec "$build/app/vantrel" "$(pwd)/$sample" "$@"
     ;;
-  read|demux|rebuild|xpl|vti|titles|mkv|-h|--help|--version)
+  mkv)
+    # Like the main job, into ./out unless told otherwise.
+    case " $* " in *" -o "*|*" --output "*) ;; *) set -- "$@" -o out ;; esac
+    exec "$build/cli/vantrel-cli" "$@"
+    ;;
+  read|demux|rebuild|xpl|vti|titles|-h|--help|--version)
     exec "$build/cli/vantrel-cli" "$@"
     ;;
 esac

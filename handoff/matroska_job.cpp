@@ -230,10 +230,8 @@ class MatroskaJob {
     if (title)
       for (const ChapterSummary& chapter : title->chapters)
         if (!end || chapter.startMs < *end) plan.chapters.push_back({chapter.startMs, chapter.name});
-    bool video = false;
-    for (const PlannedTrack& track : plan.tracks) video = video || track.kind == StreamKind::Video;
-    if (!video) {
-      ws_.logError("The title has no video stream to mux.");
+    if (plan.tracks.empty()) {
+      ws_.logError("The title has no video or audio stream to mux.");
       return false;
     }
     describe(plan);
