@@ -1,7 +1,8 @@
 #pragma once
 
-// The core's Read EVO and Demux as the hand-off uses them: the one place in
-// this layer that names the drivers' operations.
+// The core's Read EVO and Demux, and the stream boxes they share, as the
+// hand-off uses them: the one place in this layer that names the drivers'
+// operations and the layout of the boxes.
 
 #include <string>
 #include <vector>
@@ -16,10 +17,18 @@ void chooseSource(Workspace& ws, const std::string& path);
 
 // Read EVO over ws.paths.eEVOfile (and its chain with "Continue with the next
 // EVO"), without the automatic follow-up.
-void scanTitle(Workspace& ws);
+void readTitleStreams(Workspace& ws);
 
 // Demux of the ticked streams into ws.options.workdir.
-void demuxStreams(Workspace& ws);
+void demuxTitleStreams(Workspace& ws);
+
+// The box of a stream slot.
+const StreamBox& streamBox(const Workspace& ws, StreamKind kind, int slot);
+StreamBox& streamBox(Workspace& ws, StreamKind kind, int slot);
+
+// The caption a box gives a stream ("DD+.stream.03"), also for a stream the
+// catalogue of the last file does not hold.
+std::string captionOf(const FoundStream& stream);
 
 // A file Demux wrote for a ticked stream box.
 struct DemuxedStream {

@@ -7,7 +7,6 @@
 #include "common/file_io.h"
 #include "common/path_rules.h"
 #include "common/text_format.h"
-#include "drivers/stream_selection.h"
 #include "drivers/title_chain.h"
 #include "handoff/core_operations.h"
 #include "handoff/dvd_lpcm_wav.h"
@@ -46,32 +45,6 @@ TrackKind trackKindOf(StreamKind kind) {
       break;
   }
   return TrackKind::Subtitle;
-}
-
-// The caption a stream box gives the stream ("DD+.stream.03"), also for a
-// stream the catalogue of the last file does not hold.
-std::string captionOf(const FoundStream& stream) {
-  switch (stream.kind) {
-    case StreamKind::Video:
-      return VideoStreamName(int32_t(stream.id)) + "." + std::to_string(stream.slot);
-    case StreamKind::Audio:
-      return AudioStreamName(int32_t(stream.id)) + "." + zeroPadded(stream.slot, 2);
-    case StreamKind::Subpicture:
-      break;
-  }
-  return SubpictureStreamName(int32_t(stream.id)) + "." + zeroPadded(stream.slot, 2);
-}
-
-const StreamBox& boxOf(const Workspace& ws, StreamKind kind, int slot) {
-  switch (kind) {
-    case StreamKind::Video:
-      return ws.boxes.video[size_t(slot)];
-    case StreamKind::Audio:
-      return ws.boxes.audio[size_t(slot)];
-    case StreamKind::Subpicture:
-      break;
-  }
-  return ws.boxes.subpicture[size_t(slot)];
 }
 
 // Milliseconds from the first video frame, as a signed 32-bit difference of
@@ -184,11 +157,12 @@ class MatroskaJob {
     chooseSource(ws_, result_.source.files.front());
     ws_.options.continueChain = result_.source.files.size() > 1;
     ws_.session.options.details = true;  // first time stamps and LPCM formats come with the details
-    scanTitle(ws_);
+    readTitleStreams(ws_);
     if (stopped()) return false;
     if (request_.afterScan && !request_.afterScan()) return false;
     // The main video only, unless the front end chose: a second video is picture in picture.
-    if (!request_.streamsChosen && ws_.boxes.video[0].ticked) ws_.boxes.video[1].ticked = false;
+    if (!request_.streamsChosen && streamBox(ws_, StreamKind::Video, 0).ticked)
+      streamBox(ws_, StreamKind::Video, 1).ticked = false;
     if (!ws_.boxes.anyTicked()) {
       ws_.logError("The title holds no stream to mux.");
       return false;
@@ -196,7 +170,7 @@ class MatroskaJob {
     ws_.options.workdir = work_.folder;
     if (request_.beforeDemux) request_.beforeDemux();
     const int errorsBefore = ws_.errorsLogged;
-    demuxStreams(ws_);
+    demuxTitleStreams(ws_);
     for (const DemuxedStream& stream : demuxedStreams(ws_)) {
       work_.files.push_back(stream.path);
       demuxed_.push_back(stream);
@@ -220,7 +194,7 @@ class MatroskaJob {
       bool demuxed = false;
       for (const DemuxedStream& stream : demuxed_)
         demuxed = demuxed || (stream.kind == facts.found.kind && stream.slot == facts.found.slot);
-      const StreamBox& box = boxOf(ws_, facts.found.kind, facts.found.slot);
+      const StreamBox& box = streamBox(ws_, facts.found.kind, facts.found.slot);
       if (demuxed || (box.enabled && !box.ticked && request_.streamsChosen)) continue;
       leaveOut(plan, facts.found, box.enabled ? "not chosen: the second video is picture in picture"
                                               : "met only in " + fileNamePart(facts.firstFile) +
@@ -240,7 +214,7 @@ class MatroskaJob {
 
   std::string caption(StreamKind kind, int slot) const {
     const StreamFacts* facts = facts_.find(kind, slot);
-    return facts ? captionOf(facts->found) : boxOf(ws_, kind, slot).caption;
+    return facts ? captionOf(facts->found) : streamBox(ws_, kind, slot).caption;
   }
 
   void leaveOut(MatroskaPlan& plan, const FoundStream& found, const std::string& reason) {
