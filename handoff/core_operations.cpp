@@ -1,5 +1,6 @@
 #include "handoff/core_operations.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "common/file_io.h"
@@ -53,20 +54,33 @@ std::string captionOf(const FoundStream& stream) {
   return SubpictureStreamName(int32_t(stream.id)) + "." + zeroPadded(stream.slot, 2);
 }
 
-std::vector<DemuxedStream> demuxedStreams(const Workspace& ws) {
+std::vector<DemuxedStream> demuxedStreams(const Workspace& ws, const std::vector<FoundStream>& met,
+                                          const std::vector<std::string>& created) {
   const std::string prefix = outputPrefix(ws.options.workdir, ws.paths.OutputBaseName);
-  std::vector<DemuxedStream> streams;
-  auto add = [&](StreamKind kind, int slots, const std::string& ext) {
-    for (int slot = 0; slot < slots; ++slot) {
-      const StreamBox& box = streamBox(ws, kind, slot);
-      const std::string path =
-          prefix + "." + safeFileNamePart(box.caption) + "." + safeFileNamePart(ext);
-      if (box.ticked && fileExists(path)) streams.push_back({kind, slot, path});
-    }
+  auto pathOf = [&](const std::string& caption, StreamKind kind) {
+    const std::string& ext = kind == StreamKind::Video   ? ws.options.videoExt
+                             : kind == StreamKind::Audio ? ws.options.audioExt
+                                                         : ws.options.subExt;
+    return prefix + "." + safeFileNamePart(caption) + "." + safeFileNamePart(ext);
   };
-  add(StreamKind::Video, kVideoSlots, ws.options.videoExt);
-  add(StreamKind::Audio, kAudioSlots, ws.options.audioExt);
-  add(StreamKind::Subpicture, kSubpictureSlots, ws.options.subExt);
+  auto wasCreated = [&](const std::string& path) {
+    return std::find(created.begin(), created.end(), path) != created.end();
+  };
+  std::vector<DemuxedStream> streams;
+  for (StreamKind kind : {StreamKind::Video, StreamKind::Audio, StreamKind::Subpicture}) {
+    const int slots = kind == StreamKind::Video ? kVideoSlots : kind == StreamKind::Audio ? kAudioSlots : kSubpictureSlots;
+    for (int slot = 0; slot < slots; ++slot) {
+      std::vector<std::string> names;
+      if (streamBox(ws, kind, slot).ticked) names.push_back(pathOf(streamBox(ws, kind, slot).caption, kind));
+      for (const FoundStream& stream : met)
+        if (stream.kind == kind && stream.slot == slot) names.push_back(pathOf(captionOf(stream), kind));
+      for (const std::string& path : names) {
+        if (!wasCreated(path)) continue;
+        streams.push_back({kind, slot, path});
+        break;
+      }
+    }
+  }
   return streams;
 }
 

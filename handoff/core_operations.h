@@ -37,7 +37,9 @@ struct DemuxedStream {
   std::string path;
 };
 
-// The outputs of the ticked boxes, named as Demux names them, that exist.
-std::vector<DemuxedStream> demuxedStreams(const Workspace& ws);
+// The files among `created` that Demux named after a stream: a ticked box's
+// or one of `met` (streams the catalogue of the last file may not hold).
+std::vector<DemuxedStream> demuxedStreams(const Workspace& ws, const std::vector<FoundStream>& met,
+                                          const std::vector<std::string>& created);
 
 }  // namespace vantrel

@@ -171,7 +171,9 @@ class MatroskaJob {
     if (request_.beforeDemux) request_.beforeDemux();
     const int errorsBefore = ws_.errorsLogged;
     demuxTitleStreams(ws_);
-    for (const DemuxedStream& stream : demuxedStreams(ws_)) {
+    std::vector<FoundStream> met;
+    for (const StreamFacts& stream : facts_.streams()) met.push_back(stream.found);
+    for (const DemuxedStream& stream : demuxedStreams(ws_, met, facts_.outputs())) {
       work_.files.push_back(stream.path);
       demuxed_.push_back(stream);
     }
@@ -196,9 +198,9 @@ class MatroskaJob {
         demuxed = demuxed || (stream.kind == facts.found.kind && stream.slot == facts.found.slot);
       const StreamBox& box = streamBox(ws_, facts.found.kind, facts.found.slot);
       if (demuxed || (box.enabled && !box.ticked && request_.streamsChosen)) continue;
-      leaveOut(plan, facts.found, box.enabled ? "not chosen: the second video is picture in picture"
-                                              : "met only in " + fileNamePart(facts.firstFile) +
-                                                    ", and Demux writes the streams of the last file read");
+      leaveOut(plan, facts.found,
+               box.enabled ? "not chosen: the second video is picture in picture"
+                           : "met only in " + fileNamePart(facts.firstFile) + ", and Demux wrote no file for it");
     }
     const std::optional<int64_t> end = result_.source.endMs;
     if (title)

@@ -42,6 +42,7 @@ void TitleFacts::streamDetails(const StreamStart& start, const StreamAnalysis& a
 }
 
 void TitleFacts::outputCreated(const std::string& path) {
+  outputs_.push_back(path);
   if (next_) next_->outputCreated(path);
 }
 

@@ -19,13 +19,16 @@ struct StreamFacts {
 
 // Listens to a Read EVO run and keeps, per stream slot, the facts of the
 // first file that held it (the catalogue itself only describes the last
-// file). Every call is passed on to `next`, the observer it stands in for.
+// file), and the outputs created. Every call is passed on to `next`, the
+// observer it stands in for.
 class TitleFacts : public RunObserver {
  public:
   explicit TitleFacts(RunObserver* next) : next_(next) {}
 
   const StreamFacts* find(StreamKind kind, int slot) const;
   const std::vector<StreamFacts>& streams() const { return streams_; }
+  // Every output a driver created while it listened.
+  const std::vector<std::string>& outputs() const { return outputs_; }
 
   void fileOpened(const std::string& path, int64_t size) override;
   void navigationRead(const NavigationInfo& nav, int videoCount, int audioCount,
@@ -42,6 +45,7 @@ class TitleFacts : public RunObserver {
   RunObserver* next_;
   std::string file_;
   std::vector<StreamFacts> streams_;
+  std::vector<std::string> outputs_;
 };
 
 }  // namespace vantrel
