@@ -62,5 +62,4 @@ std::string mkvmergeOptions(const MatroskaPlan& plan, const std::string& chapter
 // The chapters as a Matroska chapters XML document.
 std::string chaptersXml(const std::vector<PlannedChapter>& chapters);
 
-
 }  // namespace vantrel

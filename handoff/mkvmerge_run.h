@@ -1,7 +1,7 @@
 #pragma once
 
-// mkvmerge as a child process: its options file, its progress on the status
-// bar, its warnings and errors.
+// mkvmerge as a child process: its progress on the status bar, its
+// warnings and errors.
 
 #include <functional>
 #include <string>
