@@ -182,7 +182,7 @@ void TfMain::closeEvent(QCloseEvent* event) {
 }
 
 bool TfMain::FormCloseQuery() {
-  return vantrel::FormCloseQuery(ws_);
+  return vantrel::requestClose(ws_);
 }
 
 void TfMain::FormClose() {
@@ -202,7 +202,7 @@ void TfMain::cbVideoClick() {
   // next run takes it over when it starts.
   if (worker_) return;
   takeTicksFromBoxes();
-  vantrel::cbVideoClick(ws_.boxes, ws_.buttons, ws_.paths.eEVOfile);
+  vantrel::updateOperationButtons(ws_.boxes, ws_.buttons, ws_.paths.eEVOfile);
   showButtons(ws_.buttons);
 }
 

@@ -2,7 +2,7 @@
 
 namespace vantrel {
 
-void bCancelClick(Workspace& ws) {
+void requestCancel(Workspace& ws) {
   ProcessingState& state = ws.session.state;
   if (!state.DemuxActive) {
     state.CancelRequested = true;
@@ -14,10 +14,10 @@ void bCancelClick(Workspace& ws) {
   }
 }
 
-bool FormCloseQuery(Workspace& ws) {
+bool requestClose(Workspace& ws) {
   ProcessingState& state = ws.session.state;
   if (state.DemuxActive) {
-    bCancelClick(ws);
+    requestCancel(ws);
     return state.CancelRequested;
   }
   state.CancelRequested = true;

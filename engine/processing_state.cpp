@@ -1,40 +1,52 @@
 #include "engine/processing_state.h"
 
-#include <exception>
-
-#include "engine/run_observer.h"
+#include <algorithm>
 
 namespace vantrel {
 
-ProcessingState::ProcessingState() : ChunkBuffer(new uint8_t[kChunkSize]()) { resetCatalogue(); }
-
-void ProcessingState::resetCatalogue() {
-  VideoStreamId.fill(-1);
-  AudioStreamId.fill(-1);
-  SubpictureStreamId.fill(-1);
-  VideoReported.fill(false);
-  AudioReported.fill(false);
-  SubpictureReported.fill(false);
+ProcessingState::ProcessingState() : ChunkBuffer(new uint8_t[kChunkSize]()) {
+  resetCatalogue();
 }
 
-void ProcessingState::closeOutputs(RunObserver* observer) {
-  std::exception_ptr first;
-  auto closeAll = [&first, observer](auto& outputs) {
-    for (auto& out : outputs) {
-      if (!out) continue;
-      try {
-        out->close();
-      } catch (...) {
-        if (!first) first = std::current_exception();
-      }
-      if (observer) observer->outputClosed(out->path(), out->bytesStored());
-      out.reset();
-    }
-  };
-  closeAll(VideoOut);
-  closeAll(AudioOut);
-  closeAll(SubpictureOut);
-  if (first) std::rethrow_exception(first);
+std::span<int32_t> ProcessingState::streamIds(StreamKind kind) {
+  switch (kind) {
+    case StreamKind::Video:
+      return VideoStreamId;
+    case StreamKind::Audio:
+      return AudioStreamId;
+    case StreamKind::Subpicture:
+      break;
+  }
+  return SubpictureStreamId;
+}
+
+std::span<const int32_t> ProcessingState::streamIds(StreamKind kind) const {
+  return const_cast<ProcessingState*>(this)->streamIds(kind);
+}
+
+std::span<bool> ProcessingState::reported(StreamKind kind) {
+  switch (kind) {
+    case StreamKind::Video:
+      return VideoReported;
+    case StreamKind::Audio:
+      return AudioReported;
+    case StreamKind::Subpicture:
+      break;
+  }
+  return SubpictureReported;
+}
+
+PerKind<int32_t> ProcessingState::catalogue() const {
+  PerKind<int32_t> ids;
+  for (StreamKind kind : kStreamKinds) std::ranges::copy(streamIds(kind), ids[kind].begin());
+  return ids;
+}
+
+void ProcessingState::resetCatalogue() {
+  for (StreamKind kind : kStreamKinds) {
+    std::fill(streamIds(kind).begin(), streamIds(kind).end(), -1);
+    std::fill(reported(kind).begin(), reported(kind).end(), false);
+  }
 }
 
 }  // namespace vantrel

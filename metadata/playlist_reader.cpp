@@ -1,5 +1,6 @@
 #include "metadata/playlist_reader.h"
 
+#include <memory>
 #include <string>
 
 #include "common/path_rules.h"
@@ -15,12 +16,6 @@ constexpr int kXplPage = 4;
 // (each "<" a tag, each line indented) must not take all memory.
 constexpr size_t kMaxListingBytes = 64u << 20;
 
-// Frees InputStream however the run ends.
-struct InputCloser {
-  ProcessingState& state;
-  ~InputCloser() { state.InputStream.reset(); }
-};
-
 std::string sizeText(int64_t bytes) {
   return std::to_string(bytes) + " bytes";
 }
@@ -28,9 +23,8 @@ std::string sizeText(int64_t bytes) {
 // Returns the size of the playlist file.
 int64_t scanPlaylist(Workspace& ws, PlaylistView& view, PlaylistCapture& capture) {
   ProcessingState& state = ws.session.state;
-  state.InputStream = InputFile::open(ws.paths.eXPLfile);
-  InputCloser closer{state};
-  InputFile& in = *state.InputStream;
+  const std::unique_ptr<InputFile> file = InputFile::open(ws.paths.eXPLfile);
+  InputFile& in = *file;
   ws.host.log("Open " + ws.paths.PlaylistFileName);
   ws.host.log("Filesize: " + sizeText(in.size()));
 
@@ -93,11 +87,11 @@ void announceTracks(Workspace& ws, const std::vector<ListedTrack>& tracks) {
       }
     }
   }
-  cbVideoClick(ws.boxes, ws.buttons, ws.paths.eEVOfile);
+  updateOperationButtons(ws.boxes, ws.buttons, ws.paths.eEVOfile);
 }
 }  // namespace
 
-void bReadXPLClick(Workspace& ws, PlaylistView& view, MetadataObserver* observer) {
+void readPlaylist(Workspace& ws, PlaylistView& view, MetadataObserver* observer) {
   OperationButtons& buttons = ws.buttons;
   Resetcbs(ws.boxes, buttons, ws.paths.eEVOfile);
   const bool readEvoWasEnabled = buttons.readEVO;
@@ -145,10 +139,7 @@ void bReadXPLClick(Workspace& ws, PlaylistView& view, MetadataObserver* observer
     observer->playlistRead(ws.paths.eXPLfile, size, capture.header(), nullptr, nullptr);
   }
 
-  ws.host.log("Done.");
-  ws.host.log("");
-  ws.host.slog("Ready", 0);
-  ws.host.slog("", 1);
+  ws.logDone();
   giveButtonsBack();
 }
 

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "common/file_io.h"
-#include "common/recording_host.h"
+#include "tests/support/recording_host.h"
 #include "engine/demux.h"
 #include "tests/support/temp_dir.h"
 #include "tools/psmux/ps_builder.h"
@@ -80,9 +80,7 @@ class AnalyzersInTheEngine : public ::testing::Test {
     session.options.details = details;
     session.options.fastCheck = false;
     session.options.fileKind = fileKindOf(path);
-    session.state.InputStream = InputFile::open(path);
-    demux(session, ScanMode);
-    session.state.InputStream.reset();
+    demux(session, ScanMode, *InputFile::open(path));
     return {host.lines, session.state.VideoStreamId, session.state.AudioStreamId,
             session.state.FrameCount, session.state.VideoFrameRate};
   }
@@ -168,9 +166,7 @@ TEST(RealDvdVideo, MenuVobsAnalyzedLikeFfprobeSeesThem) {
     Session session(host);
     session.options.fastCheck = false;
     session.options.fileKind = fileKindOf(path);
-    session.state.InputStream = InputFile::open(path);
-    demux(session, ScanMode);
-    session.state.InputStream.reset();
+    demux(session, ScanMode, *InputFile::open(path));
     EXPECT_TRUE(contains(host.lines, "   Sequence Header found")) << host.text();
     EXPECT_TRUE(contains(host.lines, "   size = [bl]720[/bl]x[bl]576[/bl]"));
     EXPECT_TRUE(contains(host.lines, "   Aspect ratio = [bl]4:3[/bl]"));

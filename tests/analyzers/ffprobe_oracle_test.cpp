@@ -16,7 +16,7 @@
 #include "analyzers/mlp.h"
 #include "analyzers/mpeg2_video.h"
 #include "analyzers/vc1.h"
-#include "common/recording_host.h"
+#include "tests/support/recording_host.h"
 #include "common/text_format.h"
 #include "tests/support/temp_dir.h"
 

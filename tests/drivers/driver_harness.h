@@ -5,7 +5,7 @@
 
 #include "common/path_rules.h"
 #include "drivers/operations.h"
-#include "drivers/source_paths.h"
+#include "workspace/source_paths.h"
 #include "tests/support/recording_driver_host.h"
 #include "tests/support/temp_dir.h"
 #include "tools/psmux/ps_builder.h"
@@ -39,8 +39,12 @@ struct Driver {
     ws.paths.eEVOfile = path;
     EVOadj(ws.paths, ws.buttons);
   }
-  void readEvo() { bReadEVOClick(ws); }
-  void demux() { bDemuxClick(ws); }
+  // Read EVO and the follow-up the window starts after it.
+  void readEvo() {
+    scanTitle(ws);
+    if (ws.options.autoDemux) demuxTitle(ws);
+  }
+  void demux() { demuxTitle(ws); }
   const std::vector<std::string>& lines() const { return host.lines; }
   bool logged(const std::string& line) const;
   // Index of a line, or -1.

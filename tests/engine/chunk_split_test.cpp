@@ -86,17 +86,23 @@ std::map<std::string, Bytes> demuxWith(size_t chunkSize) {
   session.options.selection.video = {true, true};
   session.options.selection.audio.fill(true);
   session.options.selection.subpicture.fill(true);
-  const std::map<std::string, std::unique_ptr<OutputFile>*> slots = {
-      {"v0", &st.VideoOut[0]}, {"v1", &st.VideoOut[1]}, {"a0", &st.AudioOut[0]},
-      {"a1", &st.AudioOut[1]}, {"a2", &st.AudioOut[2]}, {"s7", &st.SubpictureOut[7]}};
-  for (auto& [name, out] : slots) *out = OutputFile::create(dir.file(name));
+  const std::map<std::string, std::pair<StreamKind, size_t>> slots = {
+      {"v0", {StreamKind::Video, 0}}, {"v1", {StreamKind::Video, 1}},
+      {"a0", {StreamKind::Audio, 0}}, {"a1", {StreamKind::Audio, 1}},
+      {"a2", {StreamKind::Audio, 2}}, {"s7", {StreamKind::Subpicture, 7}}};
+  std::map<std::string, std::unique_ptr<OutputFile>> outputs;
+  PayloadTargets targets;
+  for (auto& [name, slot] : slots) {
+    outputs[name] = OutputFile::create(dir.file(name));
+    targets[slot.first][slot.second] = outputs[name].get();
+  }
   const Bytes title = mixedTitle();
-  PackParser parser(session, DemuxMode);
+  PackParser parser(session, DemuxMode, targets);
   for (size_t at = 0; at < title.size(); at += chunkSize) {
     Bytes chunk(title.begin() + long(at), title.begin() + long(std::min(title.size(), at + chunkSize)));
     parser.parseChunk(chunk.data(), chunk.size());
   }
-  st.closeOutputs();
+  for (auto& [name, out] : outputs) out->close();
   std::map<std::string, Bytes> files;
   for (auto& [name, out] : slots) files[name] = readFileBytes(dir.file(name));
   return files;

@@ -10,7 +10,8 @@ Bytes mpeg2Pictures(int pictures) {
   return es;
 }
 
-void Engine::pass(const std::string& path, EngineMode mode, bool freshRun) {
+void Engine::pass(const std::string& path, EngineMode mode, bool freshRun,
+                  const PayloadTargets* given) {
   ProcessingState& st = session.state;
   if (freshRun && mode == ScanMode) {
     st.FrameCount = {0, 0};
@@ -19,31 +20,43 @@ void Engine::pass(const std::string& path, EngineMode mode, bool freshRun) {
     st.TitleDuration = 0;
   }
   session.options.fileKind = fileKindOf(path);
-  st.InputStream = InputFile::open(path);
-  demux(session, mode);
-  st.InputStream.reset();
+  const auto in = InputFile::open(path);
+  demux(session, mode, *in, given ? *given : targets());
 }
 
-std::vector<std::string> Engine::demuxAll(const std::string& path) {
-  std::vector<std::string> paths;
+void Engine::create(StreamKind kind, int slot, const std::string& path) {
+  outputs[kind][size_t(slot)] = OutputFile::create(path);
+}
+
+PayloadTargets Engine::targets() const {
+  PayloadTargets t;
+  for (StreamKind kind : kStreamKinds)
+    for (size_t slot = 0; slot < t[kind].size(); ++slot)
+      if (session.options.selection[kind][slot]) t[kind][slot] = outputs[kind][slot].get();
+  return t;
+}
+
+void Engine::closeOutputs() {
+  for (StreamKind kind : kStreamKinds)
+    for (auto& out : outputs[kind])
+      if (out) {
+        out->close();
+        out.reset();
+      }
+}
+
+void Engine::demuxAll(const std::string& path) {
   ProcessingState& st = session.state;
-  Selection& sel = session.options.selection;
-  for (int i = 0; i < kVideoSlots; ++i) {
-    sel.video[i] = true;
-    st.VideoOut[i] = OutputFile::create(out("v" + std::to_string(i)));
-  }
-  for (int i = 0; i < kAudioSlots; ++i) {
-    sel.audio[i] = true;
-    st.AudioOut[i] = OutputFile::create(out("a" + std::to_string(i)));
-  }
-  for (int i = 0; i < kSubpictureSlots; ++i) {
-    sel.subpicture[i] = true;
-    st.SubpictureOut[i] = OutputFile::create(out("s" + std::to_string(i)));
+  for (StreamKind kind : kStreamKinds) {
+    const char letter = "vas"[size_t(kind)];
+    for (size_t slot = 0; slot < session.options.selection[kind].size(); ++slot) {
+      session.options.selection[kind][slot] = true;
+      create(kind, int(slot), out(letter + std::to_string(slot)));
+    }
   }
   st.FrameCount = {0, 0};
   pass(path, DemuxMode, false);
-  st.closeOutputs();
-  return paths;
+  closeOutputs();
 }
 
 bool Engine::logged(const std::string& line) const { return countLogged(line) > 0; }

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "common/recording_host.h"
+#include "tests/support/recording_host.h"
 #include "engine/demux.h"
 #include "engine/pack_parser.h"
 #include "tests/support/temp_dir.h"
@@ -71,14 +71,23 @@ struct Engine {
   std::string write(const std::string& name, const Bytes& bytes) { return dir.write(name, bytes); }
 
   // One pass over a file, as the drivers run it (timing values reset as
-  // Read EVO resets them when `freshRun`).
-  void pass(const std::string& path, EngineMode mode, bool freshRun = true);
+  // Read EVO resets them when `freshRun`). A demux pass writes to `targets`,
+  // or to the outputs of the selected slots made with create().
+  void pass(const std::string& path, EngineMode mode, bool freshRun = true,
+            const PayloadTargets* targets = nullptr);
   void scan(const std::string& path) { pass(path, ScanMode); }
 
-  // Creates outputs for the given slots and runs a demux pass; returns the
-  // output paths by slot name ("v0", "a3", "s1").
-  std::vector<std::string> demuxAll(const std::string& path);
+  // Creates an output for every slot (named out("v0"), out("a3"), ...)
+  // and runs a demux pass.
+  void demuxAll(const std::string& path);
   std::string out(const std::string& slotName) const { return dir.file("out." + slotName); }
+
+  // The output of a slot, as the demux driver creates it, at `path`.
+  void create(StreamKind kind, int slot, const std::string& path);
+  // The outputs of the selected slots, as the demux driver hands them on.
+  PayloadTargets targets() const;
+  void closeOutputs();
+  PerKind<std::unique_ptr<OutputFile>> outputs;
 
   bool logged(const std::string& line) const;
   int countLogged(const std::string& line) const;

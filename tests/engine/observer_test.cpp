@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "engine/run_observer.h"
+#include "drivers/demux_outputs.h"
 #include "tests/engine/engine_harness.h"
+#include "tests/support/recording_driver_host.h"
 
 namespace vantrel::testing {
 namespace {
@@ -96,13 +98,19 @@ TEST(RunObserver, DemuxPassesReportNoStreamsAndOutputsTellWhatTheyHold) {
   e.scan(path);
   Recorder rec;
   e.session.observer = &rec;
-  e.session.state.VideoOut[1] = OutputFile::create(e.dir.file("v1"));
+  // The outputs are the demux driver's, which tells the observer.
+  RecordingDriverHost driverHost;
+  Workspace ws(driverHost);
+  ws.session.observer = &rec;
+  DemuxOutputs outputs(ws);
+  outputs.create(StreamKind::Video, 1, e.dir.file("v1"));
   e.session.options.selection.video[1] = true;
-  e.pass(path, DemuxMode, false);
+  const PayloadTargets targets = outputs.targets(e.session.options.selection);
+  e.pass(path, DemuxMode, false, &targets);
   EXPECT_TRUE(rec.found.empty());
   EXPECT_TRUE(rec.details.empty());
   EXPECT_TRUE(rec.navigationLines.empty());
-  e.session.state.closeOutputs(&rec);
+  outputs.close();
   ASSERT_EQ(rec.closed.size(), 1u);
   EXPECT_EQ(rec.closed[0].first, e.dir.file("v1"));
   EXPECT_EQ(rec.closed[0].second, int64_t(readFileBytes(e.dir.file("v1")).size()));

@@ -33,9 +33,9 @@ TEST(PassLoop, CancelStopsAtTheNextChunkAndZeroesTheFrameCounters) {
   const std::string path = e.write("F.EVO", videoTitle(12 * kMiB));
   e.host.onPump = [&] { e.session.state.CancelRequested = true; };
   e.session.options.selection.video[0] = true;
-  e.session.state.VideoOut[0] = OutputFile::create(e.out("v0"));
+  e.create(StreamKind::Video, 0, e.out("v0"));
   e.pass(path, DemuxMode, false);
-  e.session.state.closeOutputs();
+  e.closeOutputs();
   EXPECT_EQ(e.host.pumps, 1);
   EXPECT_EQ(e.session.state.FrameCount[0], 0);
   // The chunk that ended at 4 MiB was still written, nothing after it.
@@ -59,10 +59,10 @@ TEST(PassLoop, FastCheckDoesNotLimitDemuxPasses) {
   e.session.options.fastCheck = true;
   e.session.options.fastSizeMB = 1;
   e.session.options.selection.video[0] = true;
-  e.session.state.VideoOut[0] = OutputFile::create(e.out("v0"));
+  e.create(StreamKind::Video, 0, e.out("v0"));
   e.pass(e.write("F.EVO", videoTitle(3 * kMiB)), DemuxMode, false);
   EXPECT_EQ(e.session.state.FrameCount[0], int(3 * kMiB / 2048));
-  e.session.state.closeOutputs();
+  e.closeOutputs();
 }
 
 TEST(PassLoop, APassClearsAnEarlierCancelAndSetsDemuxActiveByMode) {

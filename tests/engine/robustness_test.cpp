@@ -126,13 +126,14 @@ TEST(Robustness, NoAllocationPerPacket) {
     if (mode == DemuxMode) {
       e.session.options.selection.video[0] = e.session.options.selection.audio[0] = true;
       e.session.options.selection.subpicture[0] = true;
-      e.session.state.VideoOut[0] = OutputFile::create(e.out("v0"));
-      e.session.state.AudioOut[0] = OutputFile::create(e.out("a0"));
-      e.session.state.SubpictureOut[0] = OutputFile::create(e.out("s0"));
+      e.create(StreamKind::Video, 0, e.out("v0"));
+      e.create(StreamKind::Audio, 0, e.out("a0"));
+      e.create(StreamKind::Subpicture, 0, e.out("s0"));
     }
-    e.session.state.InputStream = InputFile::open(path);
+    const auto in = InputFile::open(path);
+    const PayloadTargets targets = e.targets();
     long before = gAllocations;
-    demux(e.session, mode);
+    demux(e.session, mode, *in, targets);
     return gAllocations - before;
   };
   EXPECT_EQ(allocationsFor(50, ScanMode), allocationsFor(500, ScanMode));

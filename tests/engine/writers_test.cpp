@@ -63,13 +63,12 @@ TEST(Writers, OnlyTickedSlotsAreWritten) {
   t.audio(0x80, 9000, counting(10, 1));
   t.audio(0x81, 9000, counting(10, 2));
   Engine e;
-  auto& st = e.session.state;
   e.session.options.selection.audio[1] = true;
-  st.AudioOut[1] = OutputFile::create(e.out("a1"));
+  e.create(StreamKind::Audio, 1, e.out("a1"));
   // Slot 0 has an output but its box is not ticked: nothing goes there.
-  st.AudioOut[0] = OutputFile::create(e.out("a0"));
+  e.create(StreamKind::Audio, 0, e.out("a0"));
   e.pass(e.write("F.EVO", t.bytes), DemuxMode, false);
-  st.closeOutputs();
+  e.closeOutputs();
   EXPECT_EQ(readFileBytes(e.out("a1")), counting(10, 2));
   EXPECT_TRUE(readFileBytes(e.out("a0")).empty());
 }
@@ -121,17 +120,16 @@ TEST(Writers, AFailedWriteEndsThePassWithTheFileLayerMessage) {
   for (int i = 0; i < 80; ++i) t.audio(0x80, 9000, counting(2000, 0));  // > one output buffer
   Engine e;
   e.session.options.selection.audio[0] = true;
-  e.session.state.AudioOut[0] = OutputFile::create("/dev/full");
+  e.create(StreamKind::Audio, 0, "/dev/full");
   try {
     e.pass(e.write("F.EVO", t.bytes), DemuxMode, false);
     FAIL() << "no error";
   } catch (const FileError& error) {
     EXPECT_STREQ(error.what(), "Cannot write file \"/dev/full\". No space left on device");
   }
-  e.session.state.InputStream.reset();
   // The lost bytes were reported once; closing afterwards is quiet.
-  EXPECT_NO_THROW(e.session.state.closeOutputs());
-  EXPECT_FALSE(e.session.state.AudioOut[0]);
+  EXPECT_NO_THROW(e.closeOutputs());
+  EXPECT_FALSE(e.outputs.audio[0]);
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 
 #include <filesystem>
 
-#include "rebuild/rebuild_driver.h"
+#include "drivers/operations.h"
 #include "tests/hardening/catalogue_support.h"
 
 namespace vantrel::testing {
@@ -151,7 +151,7 @@ TEST(BadOutputs, FullDiskDuringRebuildEndsItWithTheReason) {
   const std::string rebuilt = d.prefix + ".rebuilt.EVO";
   fs::create_symlink("/dev/full", rebuilt);
   InputSnapshot input({d.sourcePath});
-  bRebuildClick(d.ws);
+  rebuildTitle(d.ws);
   EXPECT_EQ(d.lines(), (std::vector<std::string>{"Creating " + rebuilt, "Opening file [b]A.EVO[/b]",
                                                  "File size: 0 Mbytes.", "Rebuilding...",
                                                  "[re]Cannot write file \"" + rebuilt +

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <map>
 
-#include "common/recording_host.h"
+#include "tests/support/recording_host.h"
 #include "engine/demux.h"
 #include "tests/rebuild/rebuild_harness.h"
 
@@ -23,13 +23,11 @@ class RebuildEngine : public ::testing::Test {
   Bytes run(const Title& title) { return run(title, planFromWorkspace(bench.ws)); }
 
   Bytes run(const Title& title, const RebuildPlan& plan, int64_t startAt = 0) {
-    ProcessingState& state = bench.ws.session.state;
-    state.InputStream = InputFile::open(bench.dir.write("src.EVO", title.bytes()));
-    state.InputStream->seek(startAt);
+    const auto in = InputFile::open(bench.dir.write("src.EVO", title.bytes()));
+    in->seek(startAt);
     auto out = OutputFile::create(bench.dir.file("out.EVO"));
-    Rebuild(bench.ws, plan, numbers, *out);
+    Rebuild(bench.ws, *in, plan, numbers, *out);
     out->close();
-    state.InputStream.reset();
     return readFileBytes(bench.dir.file("out.EVO"));
   }
 
@@ -126,8 +124,7 @@ TEST_F(RebuildEngine, TheEngineFindsExactlyTheKeptStreamsInTheRebuiltTitle) {
   Session again(host);
   again.options.details = false;
   again.options.fastCheck = false;
-  again.state.InputStream = InputFile::open(bench.dir.write("again.EVO", out));
-  demux(again, ScanMode);
+  demux(again, ScanMode, *InputFile::open(bench.dir.write("again.EVO", out)));
 
   std::array<int32_t, kAudioSlots> audio;
   audio.fill(-1);
@@ -246,8 +243,8 @@ TEST_F(RebuildEngine, ANumberThatWouldNameAnotherCodecIsNotGiven) {
   // Eight E-AC-3 streams take numbers 0-7; AC-3 80 as the ninth kept audio
   // stream would become 88, a DTS identifier.
   RebuildPlan plan = planFromWorkspace(bench.ws);
-  for (int slot = 0; slot < 8; ++slot) plan.audio[size_t(slot)] = 0xC0 + slot;
-  plan.audio[8] = 0x80;
+  for (int slot = 0; slot < 8; ++slot) plan.ids.audio[size_t(slot)] = 0xC0 + slot;
+  plan.ids.audio[8] = 0x80;
   for (int slot = 0; slot < 9; ++slot) plan.keep.audio[size_t(slot)] = true;
   Title title;
   title.nav().audio(0x80).audio(0xC7);

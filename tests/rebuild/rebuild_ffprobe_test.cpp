@@ -7,7 +7,7 @@
 #include <set>
 #include <sstream>
 
-#include "rebuild/rebuild_driver.h"
+#include "drivers/operations.h"
 #include "tests/rebuild/rebuild_harness.h"
 
 namespace vantrel::testing {
@@ -85,7 +85,7 @@ TEST(RebuildWithFfprobe, TheRebuiltTitleHoldsTheKeptStreamsWithTheirCodecs) {
 
   bench.scanned(source, {0xE0, 0x80, 0x81});
   bench.ws.boxes.audio[0].ticked = false;  // the stereo stream goes; the mono one becomes 80
-  bRebuildClick(bench.ws);
+  rebuildTitle(bench.ws);
   EXPECT_THAT(probeStreams(bench.dir.file("TITLE.rebuilt.EVO")),
               ElementsAre("codec_name=ac3|channels=1|id=0x80", "codec_name=mpeg2video|id=0x1e0"));
 }

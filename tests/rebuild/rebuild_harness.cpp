@@ -1,8 +1,8 @@
 #include "tests/rebuild/rebuild_harness.h"
 
 #include "common/text_format.h"
-#include "drivers/source_paths.h"
-#include "engine/stream_ids.h"
+#include "workspace/source_paths.h"
+#include "engine/stream_table.h"
 
 namespace vantrel::testing {
 
@@ -179,14 +179,10 @@ void RebuildHarness::scanned(const std::string& source, const std::vector<uint8_
   EVOadj(ws.paths, ws.buttons);
   ProcessingState& state = ws.session.state;
   state.resetCatalogue();
-  for (uint8_t id : ids) {
-    if (auto v = classifyVideoStreamId(id)) state.VideoStreamId[size_t(v->slot)] = id;
-    if (auto v = classifyVc1Extension(id)) state.VideoStreamId[size_t(v->slot)] = id;
-    if (auto a = classifyAudioSubstream(id)) state.AudioStreamId[size_t(a->slot)] = id;
-    if (isSubpictureSubstream(id) || isExtendedSubpictureSubstream(id))
-      state.SubpictureStreamId[size_t(subpictureSlotOf(id))] = id;
-  }
-  LabelStreamBoxes(ws.boxes, state.VideoStreamId, state.AudioStreamId, state.SubpictureStreamId);
+  for (uint8_t id : ids)
+    for (const StreamRange& range : kStreamRanges)
+      if (range.holds(id)) state.streamIds(range.kind)[size_t(range.slotOf(id))] = id;
+  LabelStreamBoxes(ws.boxes, state.catalogue());
   state.FirstVideoPtm = firstPtm;
   state.LastVideoPtm = lastPtm;
   ws.catalogueOrigin = CatalogueOrigin::ReadEvo;

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "drivers/workspace.h"
+#include "workspace/workspace.h"
 #include "tests/support/recording_driver_host.h"
 #include "tests/support/temp_dir.h"
 #include "tools/psmux/ps_builder.h"

@@ -1,14 +1,20 @@
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "common/file_io.h"
+
 namespace vantrel {
+
+struct Workspace;
 
 // The files of a multi-file title, starting with `first`: first,
 // getnext(first), getnext(getnext(first)), ... ; just `first` when the chain
-// is not followed. Drivers still stop early on a cancel; this list is what a
-// run may touch, used to keep outputs off the sources.
+// is not followed. A run reads these files and no others (it may stop
+// early); outputs are kept off all of them.
 std::vector<std::string> titleChain(const std::string& first, bool followChain);
 
 // CutExt(sourceFileName), with "_MERGED" when the chain is followed and the
@@ -23,5 +29,17 @@ bool isFileOfChain(const std::string& outputPath, const std::vector<std::string>
 // The error that refuses an output over a source file, and its red log line.
 std::string outputOverSourceMessage(const std::string& outputPath);
 std::string outputOverSourceLine(const std::string& outputPath);
+
+// The one chain loop of Read EVO, Demux and Rebuild: runs `perFile` on each
+// file of `chain` in order and, when a file is done and another follows,
+// asks `goOn` whether to read it.
+void runChain(const std::vector<std::string>& chain, const std::function<bool()>& goOn,
+              const std::function<void(const std::string& file)>& perFile);
+
+// Opens a file of the chain and tells the run's observer.
+std::unique_ptr<InputFile> openChainFile(Workspace& ws, const std::string& path);
+
+// "File size: 1234 Mbytes."
+std::string fileSizeLine(const InputFile& file);
 
 }  // namespace vantrel

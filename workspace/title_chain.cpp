@@ -1,7 +1,9 @@
-#include "drivers/title_chain.h"
+#include "workspace/title_chain.h"
 
 #include "common/file_io.h"
 #include "common/path_rules.h"
+#include "engine/progress.h"
+#include "workspace/workspace.h"
 
 namespace vantrel {
 
@@ -40,6 +42,24 @@ std::string outputOverSourceMessage(const std::string& outputPath) {
 
 std::string outputOverSourceLine(const std::string& outputPath) {
   return "[re]" + outputOverSourceMessage(outputPath) + "[/re]";
+}
+
+void runChain(const std::vector<std::string>& chain, const std::function<bool()>& goOn,
+              const std::function<void(const std::string& file)>& perFile) {
+  for (size_t i = 0; i < chain.size(); ++i) {
+    if (i > 0 && !goOn()) return;
+    perFile(chain[i]);
+  }
+}
+
+std::unique_ptr<InputFile> openChainFile(Workspace& ws, const std::string& path) {
+  std::unique_ptr<InputFile> file = InputFile::open(path);
+  ws.fileOpened(*file);
+  return file;
+}
+
+std::string fileSizeLine(const InputFile& file) {
+  return "File size: " + std::to_string(file.size() / kMiB) + " Mbytes.";
 }
 
 }  // namespace vantrel

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+namespace vantrel {
+
+inline constexpr int64_t kMiB = 1'048'576;
+
+// The progress of a pass over one file, shown every 4 MiB of input, which
+// is also when the front end gets a turn (Host::pump).
+class PassProgress {
+ public:
+  explicit PassProgress(int64_t size) : size_(size), start_(std::chrono::steady_clock::now()) {}
+
+  static bool due(int64_t position) { return position % (4 * kMiB) == 0; }
+
+  // "12/345 Mbytes, Remaining time: 0:00:03": the remaining time is
+  // elapsed x size / position - elapsed + 1 second.
+  std::string text(int64_t position) const;
+
+ private:
+  int64_t size_;
+  std::chrono::steady_clock::time_point start_;
+};
+
+}  // namespace vantrel
