@@ -16,56 +16,76 @@ void startPass(ProcessingState& state, EngineMode mode) {
   state.DemuxActive = mode == DemuxMode;
 }
 
-// Cancel is enabled while a pass runs, also when a file error ends it.
-struct CancelButtonOn {
-  explicit CancelButtonOn(Host& h) : host(h) { host.setCancelEnabled(true); }
-  ~CancelButtonOn() { host.setCancelEnabled(false); }
-  CancelButtonOn(const CancelButtonOn&) = delete;
-  CancelButtonOn& operator=(const CancelButtonOn&) = delete;
-  Host& host;
-};
+// One pass over one file.
+class Pass {
+ public:
+  Pass(Session& session, EngineMode mode, InputFile& in, const PayloadTargets& targets)
+      : session_(session),
+        mode_(mode),
+        in_(in),
+        parser_(session, mode, targets),
+        progress_(in.size()),
+        buffer_(session.state.ChunkBuffer.get()) {}
 
-// The one place, before each chunk, where a pass asks whether to go on:
-// the input may be used up, the user may have cancelled, a scan may have
-// passed its fast-check size.
-bool passGoesOn(const ProcessingState& state, const InputFile& in) {
-  return in.position() < in.size() && !state.CancelRequested && !state.ScanLimitReached;
-}
+  void run() {
+    while (goesOn()) {
+      const size_t chunkLength = in_.read(buffer_, kChunkSize);
+      if (chunkLength == 0) break;  // the file shrank: end rather than read again
+      chunkRead(chunkLength);
+      parser_.parseChunk(buffer_, chunkLength);
+    }
+  }
+
+ private:
+  // The one place, before each chunk, where a pass asks whether to go on:
+  // the input may be used up, the user may have cancelled, a scan may have
+  // passed its fast-check size.
+  bool goesOn() const {
+    const ProcessingState& state = session_.state;
+    return in_.position() < in_.size() && !state.CancelRequested && !state.ScanLimitReached;
+  }
+
+  // What happens once per chunk before it is parsed: progress and a turn for
+  // the front end every 4 MiB, the fast-check limit, a repaint every 64 MiB
+  // and, in the first chunk of a scan, the system header.
+  void chunkRead(size_t chunkLength) {
+    Host& host = session_.host;
+    const EngineOptions& options = session_.options;
+    const int64_t position = in_.position();
+    if (PassProgress::due(position)) {
+      host.slog(progress_.text(position), 1);
+      host.pump();
+    }
+    const bool scan = mode_ == ScanMode;
+    if (scan && options.fastCheck && position > int64_t(options.fastSizeMB) * kMiB)
+      session_.state.ScanLimitReached = true;  // this chunk is still parsed
+    if (position % kRepaintEvery == 0) host.repaint();
+    if (scan && position == int64_t(kChunkSize)) systemHeader(chunkLength);
+  }
+
+  void systemHeader(size_t chunkLength) {
+    const auto counts = parseSystemHeader({buffer_, chunkLength});
+    if (!counts) return;
+    parser_.setSystemHeaderCounts(*counts);
+    if (session_.options.fileKind == FileKind::Aob)
+      session_.host.log(describeSystemHeader(*counts));
+  }
+
+  Session& session_;
+  const EngineMode mode_;
+  InputFile& in_;
+  PackParser parser_;
+  const PassProgress progress_;
+  uint8_t* const buffer_;
+};
 
 }  // namespace
 
 void demux(Session& session, EngineMode mode, InputFile& in, const PayloadTargets& targets) {
   ProcessingState& state = session.state;
-  Host& host = session.host;
-  const EngineOptions& options = session.options;
   startPass(state, mode);
-  CancelButtonOn cancelButton(host);
-
-  PackParser parser(session, mode, targets);
-  const PassProgress progress(in.size());
-  uint8_t* const buffer = state.ChunkBuffer.get();
-  const int64_t fastLimit = int64_t(options.fastSizeMB) * kMiB;
-
-  while (passGoesOn(state, in)) {
-    const size_t chunkLength = in.read(buffer, kChunkSize);
-    if (chunkLength == 0) break;  // the file shrank: end rather than read again
-    const int64_t position = in.position();
-
-    if (PassProgress::due(position)) {
-      host.slog(progress.text(position), 1);
-      host.pump();
-    }
-    if (mode == ScanMode && options.fastCheck && position > fastLimit)
-      state.ScanLimitReached = true;  // this chunk is still parsed
-    if (position % kRepaintEvery == 0) host.repaint();
-    if (mode == ScanMode && position == int64_t(kChunkSize)) {
-      if (auto counts = parseSystemHeader({buffer, chunkLength})) {
-        parser.setSystemHeaderCounts(*counts);
-        if (options.fileKind == FileKind::Aob) host.log(describeSystemHeader(*counts));
-      }
-    }
-    parser.parseChunk(buffer, chunkLength);
-  }
+  CancelButtonOn cancelButton(session.host);
+  Pass(session, mode, in, targets).run();
   if (state.CancelRequested) state.FrameCount = {0, 0};
 }
 

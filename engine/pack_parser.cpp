@@ -228,22 +228,27 @@ size_t PackParser::payloadStep(size_t cursor) {
     return skipPacket(cursor);
   }
   const size_t piece = std::min(size_t(packetRemaining_), chunkLength_ - cursor);
-  if (kind_ == PayloadKind::Stream && current_.slot >= 0 && !slotHeldByOther()) {
-    const uint8_t* data = chunk_ + cursor;
-    const auto slot = size_t(current_.slot);
-    if (current_.kind == StreamKind::Video && options_.countFrames &&
-        (mode_ == ScanMode || options_.selection.video[slot]))
-      state_.FrameCount[slot] +=
-          countPictures(data, piece, codecInfo(current_.codec).pictureStartCode);
-    if (mode_ == ScanMode && options_.details) reportStream(cursor, piece);
-    if (mode_ == DemuxMode) {
-      writePiece(data, piece);
-      currentPts_ = 0;  // later pieces of this packet get no second record header
-    }
-  }
+  if (kind_ == PayloadKind::Stream && current_.slot >= 0 && !slotHeldByOther())
+    streamPiece(cursor, piece);
   packetRemaining_ -= int32_t(piece);
   if (packetRemaining_ == 0) phase_ = Phase::Outside;
   return cursor + piece;
+}
+
+// A piece of the current stream's payload: pictures are counted in both
+// modes; a scan reports the stream, a demux pass writes the piece.
+void PackParser::streamPiece(size_t cursor, size_t piece) {
+  const uint8_t* data = chunk_ + cursor;
+  const auto slot = size_t(current_.slot);
+  if (current_.kind == StreamKind::Video && options_.countFrames &&
+      (mode_ == ScanMode || options_.selection.video[slot]))
+    state_.FrameCount[slot] +=
+        countPictures(data, piece, codecInfo(current_.codec).pictureStartCode);
+  if (mode_ == ScanMode && options_.details) reportStream(cursor, piece);
+  if (mode_ == DemuxMode) {
+    writePiece(data, piece);
+    currentPts_ = 0;  // later pieces of this packet get no second record header
+  }
 }
 
 // Two ids that map to one slot would interleave two codecs in one file: the

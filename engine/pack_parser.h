@@ -85,6 +85,7 @@ class PackParser {
   void claim(const StreamRange& range, uint8_t id);
   void streamIdExtension(uint8_t extension);
   bool slotHeldByOther();
+  void streamPiece(size_t cursor, size_t piece);
   void reportStream(size_t cursor, size_t piece);
   void writePiece(const uint8_t* data, size_t piece);
   void navigationPacket(size_t cursor);

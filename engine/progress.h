@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "common/host.h"
+
 namespace vantrel {
 
 inline constexpr int64_t kMiB = 1'048'576;
@@ -23,6 +25,18 @@ class PassProgress {
  private:
   int64_t size_;
   std::chrono::steady_clock::time_point start_;
+};
+
+// Cancel is enabled while a pass runs, also when a file error ends it.
+class CancelButtonOn {
+ public:
+  explicit CancelButtonOn(Host& host) : host_(host) { host_.setCancelEnabled(true); }
+  ~CancelButtonOn() { host_.setCancelEnabled(false); }
+  CancelButtonOn(const CancelButtonOn&) = delete;
+  CancelButtonOn& operator=(const CancelButtonOn&) = delete;
+
+ private:
+  Host& host_;
 };
 
 }  // namespace vantrel

@@ -198,58 +198,84 @@ void assignNumbers(const RebuildPlan& plan, Renumbering& numbers, Host& host) {
   for (StreamKind kind : kStreamKinds) numberKind(kind, plan, numbers, host);
 }
 
-void Rebuild(Workspace& ws, InputFile& in, const RebuildPlan& plan, Renumbering& numbers,
-             OutputFile& out) {
-  ProcessingState& state = ws.session.state;
-  Host& host = ws.host;
+namespace {
 
-  struct CancelButton {
-    Host& host;
-    explicit CancelButton(Host& h) : host(h) { host.setCancelEnabled(true); }
-    ~CancelButton() { host.setCancelEnabled(false); }
-  } cancelButton(host);
-  state.CancelRequested = false;
-  const PassProgress progress(in.size());
-  const std::string name = fileNamePart(in.path());
-  // Where the user's cancel is read: before each pack.
-  auto cancelled = [&state] { return state.CancelRequested.load(); };
+// One file's copy. Whole chunks are read for speed; each 2,048-byte piece is
+// then handled exactly as if it had been read on its own. Kept packs that
+// follow each other are written as one run, straight from the chunk.
+class RebuildPass {
+ public:
+  RebuildPass(Workspace& ws, InputFile& in, const RebuildPlan& plan, Renumbering& numbers,
+              OutputFile& out)
+      : state_(ws.session.state),
+        host_(ws.host),
+        in_(in),
+        out_(out),
+        rewriter_(plan, numbers, ws.host),
+        progress_(in.size()),
+        name_(fileNamePart(in.path())),
+        buffer_(state_.ChunkBuffer.get()),
+        position_(in.position()) {}
 
-  PackRewriter rewriter(plan, numbers, host);
-  uint8_t* buffer = state.ChunkBuffer.get();
-  const int64_t size = in.size();
-  int64_t position = in.position();
+  void run() {
+    while (position_ < in_.size() && !cancelled()) {
+      const auto want = size_t(std::min<int64_t>(int64_t(kChunkSize), in_.size() - position_));
+      const size_t got = in_.read(buffer_, want);
+      if (got == 0) break;  // the file shrank under us
+      copyChunk(got);
+    }
+  }
 
-  // Whole chunks are read for speed; each 2,048-byte piece is then handled
-  // exactly as if it had been read on its own. Kept packs that follow each
-  // other are written as one run, straight from the chunk.
-  while (position < size && !cancelled()) {
-    size_t want = size_t(std::min<int64_t>(int64_t(kChunkSize), size - position));
-    size_t got = in.read(buffer, want);
-    if (got == 0) break;  // the file shrank under us
+ private:
+  // Where the user's cancel is read: before each chunk and each pack.
+  bool cancelled() const { return state_.CancelRequested; }
+
+  void copyChunk(size_t got) {
     size_t runStart = 0;
     size_t runLength = 0;
     for (size_t at = 0; at < got && !cancelled(); at += kPackSize) {
-      uint8_t* p = buffer + at;
-      size_t n = std::min(kPackSize, got - at);
-      // A short last piece must not see bytes of an earlier pack.
-      if (n < kPackSize) std::memset(p + n, 0, kPackSize - n);
-      position += int64_t(n);
-
-      if (PassProgress::due(position)) {
-        host.slog("Rebuilding " + name + " " + progress.text(position), 1);
-        host.pump();
-      }
-
-      if (rewriter.process(p)) {
+      const size_t n = std::min(kPackSize, got - at);
+      if (packKept(buffer_ + at, n)) {
         if (runLength == 0) runStart = at;
         runLength += n;
       } else if (runLength > 0) {
-        out.write(buffer + runStart, runLength);
+        out_.write(buffer_ + runStart, runLength);
         runLength = 0;
       }
     }
-    if (runLength > 0) out.write(buffer + runStart, runLength);
+    if (runLength > 0) out_.write(buffer_ + runStart, runLength);
   }
+
+  // `n` bytes of the pack at `p` came from the file.
+  bool packKept(uint8_t* p, size_t n) {
+    // A short last piece must not see bytes of an earlier pack.
+    if (n < kPackSize) std::memset(p + n, 0, kPackSize - n);
+    position_ += int64_t(n);
+    if (PassProgress::due(position_)) {
+      host_.slog("Rebuilding " + name_ + " " + progress_.text(position_), 1);
+      host_.pump();
+    }
+    return rewriter_.process(p);
+  }
+
+  ProcessingState& state_;
+  Host& host_;
+  InputFile& in_;
+  OutputFile& out_;
+  PackRewriter rewriter_;
+  const PassProgress progress_;
+  const std::string name_;
+  uint8_t* const buffer_;
+  int64_t position_;
+};
+
+}  // namespace
+
+void Rebuild(Workspace& ws, InputFile& in, const RebuildPlan& plan, Renumbering& numbers,
+             OutputFile& out) {
+  CancelButtonOn cancelButton(ws.host);
+  ws.session.state.CancelRequested = false;
+  RebuildPass(ws, in, plan, numbers, out).run();
 }
 
 }  // namespace vantrel
