@@ -36,16 +36,6 @@ std::string streamName(StreamKind kind, int32_t value) {
   return range ? std::string(range->caption) : std::string();
 }
 
-std::string VideoStreamName(int32_t value) {
-  return streamName(StreamKind::Video, value);
-}
-std::string AudioStreamName(int32_t value) {
-  return streamName(StreamKind::Audio, value);
-}
-std::string SubpictureStreamName(int32_t value) {
-  return streamName(StreamKind::Subpicture, value);
-}
-
 void Resetcbs(StreamBoxes& boxes, OperationButtons& buttons, const std::string& sourcePath) {
   auto clear = [](std::span<StreamBox> kindBoxes, StreamKind kind) {
     for (StreamBox& box : kindBoxes) {

@@ -40,10 +40,8 @@ struct OperationButtons {
   bool operator==(const OperationButtons&) const = default;
 };
 
-// Kind names of a catalogue value; empty for a value of no known kind.
-std::string VideoStreamName(int32_t value);
-std::string AudioStreamName(int32_t value);
-std::string SubpictureStreamName(int32_t value);
+// The kind name of a catalogue value ("DD+.stream"; "No audio stream" for
+// an empty slot); empty for a value of no known kind.
 std::string streamName(StreamKind kind, int32_t value);
 
 // Disables, unticks and clears every box ("No video stream", "No audio

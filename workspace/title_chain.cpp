@@ -40,10 +40,6 @@ std::string outputOverSourceMessage(const std::string& outputPath) {
          "\". It is a source file of this title and would be destroyed.";
 }
 
-std::string outputOverSourceLine(const std::string& outputPath) {
-  return "[re]" + outputOverSourceMessage(outputPath) + "[/re]";
-}
-
 void runChain(const std::vector<std::string>& chain, const std::function<bool()>& goOn,
               const std::function<void(const std::string& file)>& perFile) {
   for (size_t i = 0; i < chain.size(); ++i) {

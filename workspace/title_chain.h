@@ -26,9 +26,8 @@ std::string chainOutputBaseName(const std::string& sourceFileName, const std::st
 // same file, or the same path text).
 bool isFileOfChain(const std::string& outputPath, const std::vector<std::string>& chain);
 
-// The error that refuses an output over a source file, and its red log line.
+// The error that refuses an output over a source file.
 std::string outputOverSourceMessage(const std::string& outputPath);
-std::string outputOverSourceLine(const std::string& outputPath);
 
 // The one chain loop of Read EVO, Demux and Rebuild: runs `perFile` on each
 // file of `chain` in order and, when a file is done and another follows,

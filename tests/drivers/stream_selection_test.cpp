@@ -38,13 +38,13 @@ TEST(StreamSelection, LabelsTickAndCaptionEveryStreamFound) {
 }
 
 TEST(StreamSelection, KindNames) {
-  EXPECT_EQ(VideoStreamName(0x56), "VC-1.stream");
-  EXPECT_EQ(AudioStreamName(0x8F), "DTSHD.stream");
-  EXPECT_EQ(AudioStreamName(0xA1), "LPCM.stream");
-  EXPECT_EQ(AudioStreamName(0xB7), "MLP.stream");
-  EXPECT_EQ(AudioStreamName(0xB8), "");
-  EXPECT_EQ(SubpictureStreamName(-1), "No subpicture stream");
-  EXPECT_EQ(VideoStreamName(1), "");  // a playlist mark is no id
+  EXPECT_EQ(streamName(StreamKind::Video, 0x56), "VC-1.stream");
+  EXPECT_EQ(streamName(StreamKind::Audio, 0x8F), "DTSHD.stream");
+  EXPECT_EQ(streamName(StreamKind::Audio, 0xA1), "LPCM.stream");
+  EXPECT_EQ(streamName(StreamKind::Audio, 0xB7), "MLP.stream");
+  EXPECT_EQ(streamName(StreamKind::Audio, 0xB8), "");
+  EXPECT_EQ(streamName(StreamKind::Subpicture, -1), "No subpicture stream");
+  EXPECT_EQ(streamName(StreamKind::Video, 1), "");  // a playlist mark is no id
 }
 
 TEST(StreamSelection, DemuxFollowsTheTicksAndRebuildOnlyForEvoSources) {

@@ -98,7 +98,7 @@ TEST_F(RebuildDriver, AnOutputThatIsASourceFileIsRefused) {
   const std::string output = bench.dir.file("FEATURE_1_MERGED.rebuilt.EVO");
   ASSERT_EQ(::symlink(secondPath.c_str(), output.c_str()), 0);
   rebuildTitle(bench.ws);
-  EXPECT_THAT(bench.host.lines, ElementsAre(outputOverSourceLine(output), "Done.", ""));
+  EXPECT_THAT(bench.host.lines, ElementsAre("[re]" + outputOverSourceMessage(output) + "[/re]", "Done.", ""));
   EXPECT_EQ(readFileBytes(secondPath), second.bytes());
   expectWindowBack();
 }
