@@ -11,7 +11,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 source tools/scripts/ensure_packages.sh
-packages=(build-essential cmake ninja-build pkg-config nlohmann-json3-dev)
+packages=(build-essential cmake ninja-build pkg-config libexpat1-dev nlohmann-json3-dev)
 [ "${1:-}" = gui ] && packages+=(qt6-base-dev libgl-dev libjpeg-dev)
 ensure_packages "${packages[@]}"
 

@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 source tools/scripts/ensure_packages.sh
-ensure_packages build-essential cmake ninja-build pkg-config googletest libgtest-dev libgmock-dev \
+ensure_packages build-essential cmake ninja-build pkg-config libexpat1-dev googletest libgtest-dev libgmock-dev \
   ffmpeg dvdauthor mkvtoolnix mediainfo qt6-base-dev libgl-dev libjpeg-dev nlohmann-json3-dev \
   clang libclang-rt-14-dev python3 xauth xvfb
 

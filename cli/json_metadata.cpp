@@ -1,6 +1,7 @@
 #include "cli/json_metadata.h"
 
-#include "metadata/chapter_lines.h"
+#include "metadata/disc_time.h"
+#include "metadata/languages.h"
 #include "metadata/vti_report.h"
 
 namespace vantrel::cli {
@@ -19,32 +20,39 @@ std::string_view trackKindName(TrackKind kind) {
   return "subtitle";
 }
 
-Json titleJson(const std::vector<TitleEntry>& entries, const TitleListing& listing) {
+Json trackJson(const ListedTrack& track) {
+  Json t = Json::object();
+  t["kind"] = trackKindName(track.kind);
+  t["slot"] = track.slot;
+  t["label"] = track.label;
+  if (!track.langcode.empty()) {
+    t["langcode"] = track.langcode;
+    const std::string_view language = langcodeLanguage(track.langcode);
+    t["language"] = language;
+    if (const std::string_view matroska = matroskaLanguage(language); !matroska.empty())
+      t["language_iso639_2"] = matroska;
+  }
+  return t;
+}
+
+Json titleJson(const PlaylistTitle& title, const TitleListing& listing, TimeBase base) {
   Json j = Json::object();
-  Json chapters = Json::array();
-  bool named = false;
-  for (const TitleEntry& entry : entries) {
-    if (const auto* title = std::get_if<TitleTag>(&entry); title && !named) {
-      j["name"] = title->name;
-      j["duration_code"] = title->duration;
-      j["duration"] = chapterTime(title->duration);
-      named = true;
-    } else if (const auto* chapter = std::get_if<ChapterTag>(&entry)) {
-      Json c = Json::object();
-      c["number"] = chapters.size() + 1;
-      c["name"] = chapter->name;
-      c["time_code"] = chapter->time;
-      c["time"] = chapterTime(chapter->time);
-      chapters.push_back(std::move(c));
-    }
+  j["number"] = title.number;
+  j["name"] = title.name.value_or("");
+  if (title.duration) {
+    j["duration_code"] = *title.duration;
+    j["duration"] = discTimeText(*title.duration, base);
   }
   Json tracks = Json::array();
-  for (const ListedTrack& track : listing.tracks) {
-    Json t = Json::object();
-    t["kind"] = trackKindName(track.kind);
-    t["slot"] = track.slot;
-    t["label"] = track.label;
-    tracks.push_back(std::move(t));
+  for (const ListedTrack& track : listing.tracks) tracks.push_back(trackJson(track));
+  Json chapters = Json::array();
+  for (const ListedChapter& chapter : listing.chapters) {
+    Json c = Json::object();
+    c["number"] = chapters.size() + 1;
+    c["name"] = chapter.name;
+    c["time_code"] = chapter.timeCode;
+    c["time"] = chapter.time;
+    chapters.push_back(std::move(c));
   }
   j["tracks"] = tracks;
   j["chapters"] = chapters;
@@ -89,15 +97,20 @@ std::string_view cutPartName(VtiCut::Part part) {
 
 }  // namespace
 
-Json playlistJson(const std::string& path, int64_t size, const PlaylistHeader& header,
-                  const std::vector<TitleEntry>* title, const TitleListing* listing) {
+Json playlistJson(const std::string& path, int64_t size, const Playlist& playlist,
+                  const PlaylistTitle* title, const TitleListing* listing) {
+  const PlaylistHeader& header = playlist.header;
   Json j = Json::object();
   j["path"] = path;
   j["size"] = size;
   if (!header.title.empty()) j["name"] = header.title;
   j["time_base"] = header.timeBase;
   j["tick_base"] = header.tickBase;
-  if (title && listing) j["title"] = titleJson(*title, *listing);
+  if (const auto& problem = playlist.problem) {
+    j["not_well_formed"] = {
+        {"line", problem->line}, {"column", problem->column}, {"message", problem->message}};
+  }
+  if (title && listing) j["title"] = titleJson(*title, *listing, timeBaseOf(header.timeBase));
   return j;
 }
 

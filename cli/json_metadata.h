@@ -6,16 +6,16 @@
 #include <vector>
 
 #include "cli/json_details.h"
-#include "metadata/playlist_capture.h"
+#include "metadata/playlist_model.h"
 #include "metadata/title_listing.h"
 #include "metadata/vti_layout.h"
 
 namespace vantrel::cli {
 
 // The playlist, and when a title plays the source its name, duration,
-// tracks with their labels and chapters with their converted times.
-Json playlistJson(const std::string& path, int64_t size, const PlaylistHeader& header,
-                  const std::vector<TitleEntry>* title, const TitleListing* listing);
+// tracks with their labels and languages and chapters with their disc times.
+Json playlistJson(const std::string& path, int64_t size, const Playlist& playlist,
+                  const PlaylistTitle* title, const TitleListing* listing);
 
 // The title set information: category, attribute table and its entries.
 Json titleSetJson(const std::string& path, const VtiFile& vti);

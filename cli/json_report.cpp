@@ -75,9 +75,9 @@ void JsonReport::errorReported(std::string_view message) {
   errors_.emplace_back(message);
 }
 
-void JsonReport::playlistRead(const std::string& path, int64_t size, const PlaylistHeader& header,
-                              const std::vector<TitleEntry>* title, const TitleListing* listing) {
-  playlist_ = playlistJson(path, size, header, title, listing);
+void JsonReport::playlistRead(const std::string& path, int64_t size, const Playlist& playlist,
+                              const PlaylistTitle* title, const TitleListing* listing) {
+  playlist_ = playlistJson(path, size, playlist, title, listing);
 }
 
 void JsonReport::titleSetRead(const std::string& path, const VtiFile& vti) {

@@ -43,8 +43,8 @@ class JsonReport : public RunObserver, public MetadataObserver {
   void outputClosed(const std::string& path, int64_t bytes) override;
   void errorReported(std::string_view message) override;
 
-  void playlistRead(const std::string& path, int64_t size, const PlaylistHeader& header,
-                    const std::vector<TitleEntry>* title, const TitleListing* listing) override;
+  void playlistRead(const std::string& path, int64_t size, const Playlist& playlist,
+                    const PlaylistTitle* title, const TitleListing* listing) override;
   void titleSetRead(const std::string& path, const VtiFile& vti) override;
 
  private:

@@ -1,7 +1,8 @@
 // Read XPL over arbitrary bytes through the file layer, for a source name
 // taken from the input. The tag scanner must give the same lines however
-// the bytes are split; the boxes it captions must make output names that
-// stay in the output folder; chapter lines stay single lines.
+// the bytes are split; the elements the XML reader recovers must nest inside
+// the input; the boxes it captions must make output names that stay in the
+// output folder; chapter lines stay single lines.
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "fuzz/memory_file.h"
 #include "metadata/playlist_reader.h"
 #include "metadata/tag_scanner.h"
+#include "metadata/xml_document.h"
 
 using namespace vantrel;
 
@@ -23,6 +25,20 @@ std::vector<std::string> scanLines(const uint8_t* data, size_t size, size_t spli
   TagScanner scanner([&](std::string_view line) { lines.emplace_back(line); });
   for (size_t at = 0; at < size; at += split) scanner.scan(data + at, std::min(split, size - at));
   return lines;
+}
+
+void checkElements(const uint8_t* data, size_t size) {
+  const XmlDocument doc = readXml(std::string_view(reinterpret_cast<const char*>(data), size));
+  for (size_t i = 0; i < doc.elements.size(); ++i) {
+    const XmlElement& e = doc.elements[i];
+    if (e.begin >= e.end || e.end > size || data[e.begin] != '<') std::abort();
+    if (e.subtreeEnd <= i || e.subtreeEnd > doc.elements.size()) std::abort();
+    if (e.parent != XmlElement::kNone) {
+      const XmlElement& p = doc.elements[e.parent];
+      if (e.parent >= i || p.subtreeEnd < e.subtreeEnd || e.begin < p.begin || e.end > p.end)
+        std::abort();
+    }
+  }
 }
 
 void checkName(const std::string& caption) {
@@ -40,6 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   if (scanLines(in.data(), in.size(), in.size() + 1) != scanLines(in.data(), in.size(), split))
     std::abort();
+  checkElements(in.data(), in.size());
 
   playlist.assign(in.data(), in.size());
   QuietHost host;

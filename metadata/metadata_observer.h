@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "metadata/playlist_capture.h"
+#include "metadata/playlist_model.h"
 #include "metadata/title_listing.h"
 #include "metadata/vti_layout.h"
 
@@ -16,13 +16,14 @@ class MetadataObserver {
  public:
   virtual ~MetadataObserver() = default;
 
-  // Read XPL read the playlist at `path`. `title` (the tags of the title
-  // that plays the source) and `listing` are null when no title does.
-  virtual void playlistRead(const std::string& path, int64_t size, const PlaylistHeader& header,
-                            const std::vector<TitleEntry>* title, const TitleListing* listing) {
+  // Read XPL read the playlist at `path`. `title` (the title that plays the
+  // source) and `listing` (what the window shows of it) are null when no
+  // title does.
+  virtual void playlistRead(const std::string& path, int64_t size, const Playlist& playlist,
+                            const PlaylistTitle* title, const TitleListing* listing) {
     (void)path;
     (void)size;
-    (void)header;
+    (void)playlist;
     (void)title;
     (void)listing;
   }

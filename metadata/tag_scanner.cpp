@@ -27,6 +27,7 @@ void TagScanner::scan(const uint8_t* data, size_t count) {
     }
     if (byte == '>') {
       insideTag_ = false;
+      tagEnd_ = scanned_ + i;
       sink_(line_);
       line_.clear();
       if (last_ == '/' || last_ == '?') --depth_;        // "<x/>", "<?x ?>"
@@ -36,6 +37,7 @@ void TagScanner::scan(const uint8_t* data, size_t count) {
     beforeLast_ = last_;
     last_ = byte;
   }
+  scanned_ += count;
 }
 
 void TagScanner::indentNextLine() {

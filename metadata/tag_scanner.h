@@ -23,6 +23,9 @@ class TagScanner {
 
   int64_t depth() const { return depth_; }
 
+  // While the sink runs: the offset in the input of the ">" that ends the tag.
+  uint64_t tagEnd() const { return tagEnd_; }
+
   // Indentation stops growing here; deeper levels are still counted. Keeps a
   // file made of nothing but "<" from producing lines of gigabytes.
   static constexpr int kMaxIndentLevels = 256;
@@ -34,6 +37,8 @@ class TagScanner {
   std::string line_;
   int64_t depth_ = 0;  // wide: a huge file of "<" must not overflow it
   bool insideTag_ = false;
+  uint64_t scanned_ = 0;  // bytes of the earlier calls
+  uint64_t tagEnd_ = 0;
   uint8_t last_ = 0;        // the byte before the current one
   uint8_t beforeLast_ = 0;  // and the one before that
 };

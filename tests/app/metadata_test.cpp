@@ -45,6 +45,7 @@ const char* const kPlaylist =
     "        <Chapter displayName=\"Start\" titleTimeBegin=\"00:00:00:00\"/>\n"
     "        <Chapter displayName=\"Later\" titleTimeBegin=\"00:10:00:30\"/>\n"
     "      </ChapterList>\n"
+    "      <TrackNavigationList><AudioTrack track=\"1\" langcode=\"de:01\"/></TrackNavigationList>\n"
     "    </Title>\n"
     "  </TitleSet>\n"
     "</Playlist>\n";
@@ -108,6 +109,8 @@ class MetadataTest : public QObject {
     QCOMPARE(window.cbVideo[0]->text(), QStringLiteral("MPEG-2.s0"));
     QVERIFY(window.cbVideo[0]->isChecked() && window.cbVideo[0]->isEnabled());
     QCOMPARE(window.cbAudio[0]->text(), QStringLiteral("AC-3.2ch.s00.Stereo"));
+    QCOMPARE(window.cbAudio[0]->toolTip(), QStringLiteral("AC-3.2ch.s00.Stereo [de]"));
+    QCOMPARE(childrenOf(window.tvXPL, 2), QStringList{QStringLiteral("AC-3.2ch.s00.Stereo [de]")});
     QCOMPARE(window.cbSub[2]->toolTip(), QStringLiteral("2bitRLE.s02.Captions"));
     QVERIFY(window.bDemux->isEnabled() && window.bRebuild->isEnabled());
     QVERIFY(window.bWriteChaps->isEnabled() && window.bReadXPL->isEnabled() &&
@@ -119,7 +122,7 @@ class MetadataTest : public QObject {
     QFile chapters(out_ + QStringLiteral("/FEATURE_1.chapters.txt"));
     QVERIFY(chapters.open(QIODevice::ReadOnly));
     QCOMPARE(chapters.readAll(), QByteArray("CHAPTER01=00:00:00.000\r\nCHAPTER01NAME=Start\r\n"
-                                            "CHAPTER02=00:10:00.500\r\nCHAPTER02NAME=Later\r\n"));
+                                            "CHAPTER02=00:10:01.101\r\nCHAPTER02NAME=Later\r\n"));
     QVERIFY(logLines(window).contains(QStringLiteral("Chapters info writed to ") +
                                       chapters.fileName()));
     QVERIFY(window.bWriteChaps->isEnabled());

@@ -72,7 +72,7 @@ TEST(CliXpl, ListingTreeAndChapters) {
                 dir.file("out") + "/FEATURE_1.chapters.txt\n");
   EXPECT_EQ(readFileText(dir.file("out/FEATURE_1.chapters.txt")),
             "CHAPTER01=00:00:00.000\r\nCHAPTER01NAME=Start\r\n"
-            "CHAPTER02=00:09:00.500\r\nCHAPTER02NAME=End\r\n");
+            "CHAPTER02=00:09:01.041\r\nCHAPTER02NAME=End\r\n");
 }
 
 TEST(CliXpl, WithoutSourceOnlyTheListing) {

@@ -213,26 +213,47 @@ TEST(JsonMetadata, TitleSetCutShortAndPlaylistWithoutTitle) {
   EXPECT_EQ(j["advanced"], false);
   EXPECT_FALSE(j.contains("entries"));
 
-  PlaylistHeader header{"", "60fps", "60fps"};
-  j = playlistJson("/d/VPLST000.XPL", 10, header, nullptr, nullptr);
+  Playlist playlist;
+  playlist.header = {"", "60fps", "60fps"};
+  j = playlistJson("/d/VPLST000.XPL", 10, playlist, nullptr, nullptr);
   EXPECT_FALSE(j.contains("name"));
   EXPECT_FALSE(j.contains("title"));
+  EXPECT_FALSE(j.contains("not_well_formed"));
 
-  // Chapters keep their order and numbering; times are converted from
-  // sixtieths of a second.
-  std::vector<TitleEntry> entries = {
-      TitleTag{"Feature", "01:30:00:30"}, ChapterTag{"Start", "00:00:00:00"},
-      TrackTag{TrackKind::Audio, 2, 1, "English"}, ChapterTag{"Scene", "00:05:12:30"}};
-  TitleListing listing;
-  listing.tracks = {{TrackKind::Audio, 1, "AC-3.s01.English"}};
-  j = playlistJson("/d/VPLST000.XPL", 10, header, &entries, &listing);
+  // Chapters keep their order and numbering; times are disc time (1.001/60 s
+  // per tick); languages as written and as Matroska's ISO 639-2 code.
+  PlaylistTitle feature;
+  feature.number = 2;
+  feature.name = "Feature";
+  feature.duration = "01:30:00:30";
+  feature.tracks = {{TrackKind::Audio, 1, 2, 1, "English", std::nullopt},
+                    {TrackKind::Subtitle, 4, 1, 1, std::nullopt, std::nullopt}};
+  feature.languages = {{TrackKind::Audio, 1, "de:01", std::nullopt},
+                       {TrackKind::Subtitle, 4, "xx:09", std::nullopt}};
+  feature.chapters = {{"Start", "00:00:00:00"}, {"Scene", "00:05:12:30"}};
+  PlaylistView tables;
+  tables.AudioAttributeTable[0] = "AC-3";
+  const TitleListing listing = listTitle(playlist.header, feature, tables);
+  playlist.problem = XmlProblem{3, 7, "mismatched tag"};
+  j = playlistJson("/d/VPLST000.XPL", 10, playlist, &feature, &listing);
+  EXPECT_EQ(j["not_well_formed"]["line"], 3);
+  EXPECT_EQ(j["not_well_formed"]["column"], 7);
   const Json& title = j["title"];
-  EXPECT_EQ(title["duration"], "01:30:00.500");
+  EXPECT_EQ(title["number"], 2);
+  EXPECT_EQ(title["duration_code"], "01:30:00:30");
+  EXPECT_EQ(title["duration"], "01:30:05.901");
   ASSERT_EQ(title["chapters"].size(), 2u);
   EXPECT_EQ(title["chapters"][1]["number"], 2);
-  EXPECT_EQ(title["chapters"][1]["time"], "00:05:12.500");
-  EXPECT_EQ(title["tracks"][0]["label"], "AC-3.s01.English");
-  EXPECT_EQ(title["tracks"][0]["kind"], "audio");
+  EXPECT_EQ(title["chapters"][1]["time_code"], "00:05:12:30");
+  EXPECT_EQ(title["chapters"][1]["time"], "00:05:12.813");
+  const Json& audio = title["tracks"][0];
+  EXPECT_EQ(audio["label"], "AC-3.s01.English");
+  EXPECT_EQ(audio["kind"], "audio");
+  EXPECT_EQ(audio["langcode"], "de:01");
+  EXPECT_EQ(audio["language"], "de");
+  EXPECT_EQ(audio["language_iso639_2"], "ger");
+  EXPECT_EQ(title["tracks"][1]["language"], "xx");
+  EXPECT_FALSE(title["tracks"][1].contains("language_iso639_2"));  // no such language
 }
 
 }  // namespace

@@ -397,7 +397,9 @@ TEST_F(JsonOfTheSample, PlaylistAndTitleSetAgreeWithTheirReports) {
   EXPECT_TRUE(tree("  TimeBase: " + xpl.doc["playlist"]["time_base"].get<std::string>()));
   ASSERT_EQ(title["tracks"].size(), 9u);
   for (const Json& track : title["tracks"]) {
-    EXPECT_TRUE(tree("  " + track["label"].get<std::string>())) << track;
+    const std::string language =
+        track.contains("language") ? " [" + track["language"].get<std::string>() + "]" : "";
+    EXPECT_TRUE(tree("  " + track["label"].get<std::string>() + language)) << track;
     EXPECT_TRUE(tree(track["label"].get<std::string>() + " found!")) << track;
   }
   ASSERT_EQ(xpl.doc["outputs"].size(), 1u);
@@ -414,7 +416,8 @@ TEST_F(JsonOfTheSample, PlaylistAndTitleSetAgreeWithTheirReports) {
                 "CHAPTER" + number + "NAME=" + c["name"].get<std::string>() + "\r\n";
   }
   EXPECT_EQ(readFileText(chapterFile), expected);
-  EXPECT_EQ(title["chapters"][1]["time"], "00:00:01.200");
+  EXPECT_EQ(title["chapters"][1]["time"], "00:00:01.201");  // 72 ticks of 1.001/60 s
+  EXPECT_EQ(title["tracks"][8]["language_iso639_2"], "fre");
 
   JsonRun vti = cliJson(dir, "vti '" + kSampleFolder + "/HVDVD_TS'");
   ASSERT_EQ(vti.status, 0) << vti.out;

@@ -50,8 +50,9 @@ const char* kGoodTitle =
     "<Chapter displayName=\"One\" titleTimeBegin=\"00:00:00:00\"/></ChapterList>"
     "</Title></TitleSet></Playlist>";
 
-// Markup that is not balanced is listed as it stands; the title is still
-// found and listed.
+// Markup that is not balanced is listed as it stands; the parser reads on
+// past each fault, so the title is still found and listed, and the first
+// fault is named in one red line.
 TEST(BadPlaylists, UnbalancedTagsAreListedAsTheyStand) {
   for (const std::string& damage :
        {std::string("</Title></Title></Playlist></x>"), std::string("<<<<<a"),
@@ -62,6 +63,9 @@ TEST(BadPlaylists, UnbalancedTagsAreListedAsTheyStand) {
     const CliRun run = disc.xpl(" --chapters");
     EXPECT_EQ(run.status, 0) << damage;
     EXPECT_NE(run.out.find("AC-3.2ch.s00.en found!\nDone.\n"), std::string::npos) << damage;
+    EXPECT_NE(run.out.find(" bytes\nThe playlist is not well-formed at line 1, column "),
+              std::string::npos)
+        << damage;
     EXPECT_EQ(readFileText(disc.dir.file("FEATURE_1.chapters.txt")),
               "CHAPTER01=00:00:00.000\r\nCHAPTER01NAME=One\r\n");
     EXPECT_TRUE(input.unchanged());
@@ -87,7 +91,8 @@ TEST(BadPlaylists, NumbersOutOfRangeAddressNothing) {
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out.substr(0, run.out.find("\nPlaylist:")),
             "Open VPLST000.XPL\nFilesize: " + std::to_string(fs::file_size(disc.playlist)) +
-                " bytes\n.s15.last found!\n.s31.top found!\nDone.\n\n");
+                " bytes\nThe playlist is not well-formed at line 1, column 45: junk after "
+                "document element.\n.s15.last found!\n.s31.top found!\nDone.\n\n");
 }
 
 // A 4 MiB attribute value: read, listed, and made safe as a file name part.
@@ -120,7 +125,7 @@ TEST(BadPlaylists, HugeAttributesAreReadWhole) {
   EXPECT_EQ(run.status, 0);
   EXPECT_NE(run.out.find(huge + ".s00." + huge + "/.. found!\nDone.\n"), std::string::npos);
   EXPECT_EQ(readFileText(disc.dir.file("FEATURE_1.chapters.txt")),
-            "CHAPTER01=xxxxxxxx.000\r\nCHAPTER01NAME=" + huge + "\r\n");
+            "CHAPTER01=00:00:00.000\r\nCHAPTER01NAME=" + huge + "\r\n");  // no time code
 }
 
 // Bytes that are no text at all: listed, nothing found, nothing written.
@@ -134,7 +139,8 @@ TEST(BadPlaylists, BinaryJunkEndsWithNothingFound) {
   const CliRun run = disc.xpl(" --chapters");
   EXPECT_EQ(run.status, 1);  // --chapters without chapters is an error
   EXPECT_EQ(run.out.substr(0, run.out.find("\nPlaylist:")),
-            "Open VPLST000.XPL\nFilesize: 262151 bytes\nDone.\n\n");
+            "Open VPLST000.XPL\nFilesize: 262151 bytes\nThe playlist is not well-formed at "
+            "line 1, column 1: not well-formed (invalid token).\nDone.\n\n");
   EXPECT_NE(run.out.find("The playlist holds no chapters for FEATURE_1.EVO.\n"), std::string::npos);
   EXPECT_EQ(folderEntries(disc.dir.path()), (std::vector<std::string>{"ADV_OBJ", "HVDVD_TS"}));
   EXPECT_TRUE(input.unchanged());

@@ -34,9 +34,9 @@ const char* const kThreeChapters =
 const char* const kThreeChaptersFile =
     "CHAPTER01=00:00:00.000\r\n"
     "CHAPTER01NAME=Chapter 1\r\n"
-    "CHAPTER02=00:05:12.500\r\n"
+    "CHAPTER02=00:05:12.813\r\n"
     "CHAPTER02NAME=Chapter 2\r\n"
-    "CHAPTER03=01:02:03.983\r\n"
+    "CHAPTER03=01:02:07.707\r\n"
     "CHAPTER03NAME=Chapter 3\r\n";
 
 class WriteChapters : public ::testing::Test {

@@ -123,7 +123,7 @@ TEST_F(ReadXpl, KeepsTheTitleThatPlaysTheSource) {
                           "  DTS-HD.s02.Commentary", "Subtitle", "  8bitRLC.s01.French", "Chapter",
                           "  00:00:00:00: Opening", "  00:45:10:30: Middle"));
   EXPECT_THAT(view.mChapter, ElementsAre("CHAPTER01=00:00:00.000", "CHAPTER01NAME=Opening",
-                                         "CHAPTER02=00:45:10.500", "CHAPTER02NAME=Middle"));
+                                         "CHAPTER02=00:45:13.211", "CHAPTER02NAME=Middle"));
   const std::string size = std::to_string(std::string(kDisc).size());
   EXPECT_THAT(host.lines,
               ElementsAre("Open VPLST000.XPL", "Filesize: " + size + " bytes", "VC-1.s0 found!",
@@ -204,22 +204,62 @@ TEST_F(ReadXpl, SourceNotInThePlaylistGivesOnlyTheListing) {
   EXPECT_THAT(host.lines, ElementsAre("Open VPLST000.XPL", ::testing::_, "Done.", ""));
 }
 
-TEST_F(ReadXpl, NameOnlyInTheFirstLineOrOutsideEveryTitleKeepsNoTitle) {
-  // Line 0 never counts, and a clip above every "<Title " (a first-play
-  // clip) must not borrow the title that follows it.
+TEST_F(ReadXpl, ClipOutsideEveryTitleKeepsNoTitle) {
+  // A first-play clip must not borrow the title that follows it; a src on
+  // the root is no clip.
   const std::string doc =
       "<Playlist src=\"INTRO.MAP\">\n"
       "<FirstPlayTitle><Clip src=\"FIRST.MAP\"/></FirstPlayTitle>\n"
       "<Title displayName=\"Feature\"><Clip src=\"INTRO.MAP\"/>"
       "<Chapter displayName=\"c\" titleTimeBegin=\"00:00:00:00\"/></Title></Playlist>";
-  for (const char* source : {"INTRO.EVO", "FIRST.EVO"}) {
-    choose(doc, source);
-    readPlaylist(ws, view);
-    EXPECT_EQ(view.mXPL.size(), 9u) << source;
-    EXPECT_TRUE(view.tvXPL.empty()) << source;
-    EXPECT_TRUE(view.mChapter.empty()) << source;
-    EXPECT_FALSE(ws.buttons.writeChaps) << source;
-  }
+  choose(doc, "FIRST.EVO");
+  readPlaylist(ws, view);
+  EXPECT_EQ(view.mXPL.size(), 9u);
+  EXPECT_TRUE(view.tvXPL.empty());
+  EXPECT_TRUE(view.mChapter.empty());
+  EXPECT_FALSE(ws.buttons.writeChaps);
+
+  choose(doc, "INTRO.EVO");
+  readPlaylist(ws, view);
+  EXPECT_THAT(view.mChapter, ElementsAre("CHAPTER01=00:00:00.000", "CHAPTER01NAME=c"));
+}
+
+// Tags match by their whole names and comments are not content: a
+// "</TitleResource>" does not end the title, a commented-out chapter or
+// track is not one. Tracks without streamNumber or mediaAttr take 1; the
+// languages of TrackNavigationList follow the track in tree and hints. A
+// file that is not UTF-8 is read as Latin-1.
+TEST_F(ReadXpl, WholeNamesCommentsDefaultsAndLanguages) {
+  choose(
+      "<Playlist><MediaAttributeList><AudioAttributeItem index=\"1\" codec=\"DTS-HD\">"
+      "</AudioAttributeItem><!-- <AudioAttributeItem index=\"1\" codec=\"LPCM\"/> -->"
+      "<SubpictureAttributeItem index=\"1\" codec=\"8bitRLC\"/></MediaAttributeList>\n"
+      "<TitleSet timeBase=\"60fps\"><Title displayName=\"T\">\n"
+      "<PrimaryAudioVideoClip src=\"file:///dvddisc/HVDVD_TS/MOVIE.MAP\">"
+      "<Audio track=\"2\" description=\"Fran\xe7" "ais DTS-HD\"></Audio>"  // Latin-1
+      "<!-- <Audio track=\"1\" streamNumber=\"2\" description=\"gone\"/> -->"
+      "<Subtitle track=\"1\" streamNumber=\"3\"/></PrimaryAudioVideoClip>\n"
+      "<AdvancedSubtitleSegment src=\"a.xmf\"><Subtitle track=\"1\"/></AdvancedSubtitleSegment>\n"
+      "<TitleResource src=\"r.aca\" titleTimeBegin=\"00:00:00:00\"></TitleResource>\n"
+      "<ChapterList><Chapter displayName=\"One\" titleTimeBegin=\"00:00:00:00\"></Chapter>"
+      "<!-- <Chapter displayName=\"Cut\" titleTimeBegin=\"00:01:00:00\"/> -->"
+      "<Chapter displayName=\"Two\" titleTimeBegin=\"01:00:00:00\"></Chapter></ChapterList>\n"
+      "<TrackNavigationList><AudioTrack track=\"2\" langcode=\"fr:01\"/>"
+      "<SubtitleTrack track=\"1\" langcode=\"*:00\"/></TrackNavigationList>\n"
+      "</Title></TitleSet></Playlist>\n",
+      "MOVIE.EVO");
+  readPlaylist(ws, view);
+  EXPECT_THAT(tree(), ElementsAre("Info", "  Name: T", "  Duration: ", "  TimeBase: 60fps",
+                                  "  TickBase: ", "Video", "Audio", "  DTS-HD.s00.Français DTS-HD [fr]",
+                                  "Subtitle", "  8bitRLC.s02.Français DTS-HD", "Chapter",
+                                  "  00:00:00:00: One", "  01:00:00:00: Two"));
+  EXPECT_THAT(view.mChapter, ElementsAre("CHAPTER01=00:00:00.000", "CHAPTER01NAME=One",
+                                         "CHAPTER02=01:00:03.600", "CHAPTER02NAME=Two"));
+  EXPECT_EQ(ws.boxes.audio[0],
+            (StreamBox{true, true, "DTS-HD.s00.Français DTS-HD", "DTS-HD.s00.Français DTS-HD [fr]"}));
+  EXPECT_FALSE(ws.boxes.audio[1].enabled);
+  EXPECT_EQ(view.mXPL.back(), "    </Title>");
+  EXPECT_THAT(host.lines, ::testing::Not(::testing::Contains(HasSubstr("well-formed"))));
 }
 
 TEST_F(ReadXpl, NameInTwoTitlesKeepsTheFirst) {
@@ -236,7 +276,7 @@ TEST_F(ReadXpl, NameInTwoTitlesKeepsTheFirst) {
               ElementsAre("    <Title displayName=\"One\">", "      <Clip src=\"A.MAP\"/>",
                           "      <Chapter displayName=\"1\" titleTimeBegin=\"00:00:01:00\"/>",
                           "    </Title>"));
-  EXPECT_THAT(view.mChapter, ElementsAre("CHAPTER01=00:00:01.000", "CHAPTER01NAME=1"));
+  EXPECT_THAT(view.mChapter, ElementsAre("CHAPTER01=00:00:01.001", "CHAPTER01NAME=1"));
 }
 
 TEST_F(ReadXpl, TitleWithoutItsClosingTagRunsToTheEnd) {
@@ -302,12 +342,15 @@ TEST_F(ReadXpl, NumbersOutsideTheTablesTouchNothing) {
                           "  TickBase: ", "Video", "  MPEG-2.s1", "Audio", "  AC-3.s15.last",
                           "  .s00.noattr", "  AC-3.s01.s32", "Subtitle", "  .s31.s32", "Chapter",
                           "  00:00:01: ", "  00:00:02:xx: Two", "  00:00:03:6: Two"));
-  EXPECT_THAT(host.lines, ElementsAre("Open VPLST000.XPL", ::testing::_, "MPEG-2.s1 found!",
+  EXPECT_THAT(host.lines, ElementsAre("Open VPLST000.XPL", ::testing::_,
+                                      "[re]The playlist is not well-formed at line 10, column 3: "
+                                      "mismatched tag.[/re]",
+                                      "MPEG-2.s1 found!",
                                       "AC-3.s15.last found!", ".s00.noattr found!",
                                       ".s31.s32 found!", "AC-3.s01.s32 found!", "Done.", ""));
   EXPECT_THAT(view.mChapter,
-              ElementsAre("CHAPTER01=00:00:01.000", "CHAPTER01NAME=", "CHAPTER02=00:00:02.000",
-                          "CHAPTER02NAME=Two", "CHAPTER03=00:00:03.100", "CHAPTER03NAME=Two"));
+              ElementsAre("CHAPTER01=00:00:01.001", "CHAPTER01NAME=", "CHAPTER02=00:00:02.002",
+                          "CHAPTER02NAME=Two", "CHAPTER03=00:00:03.103", "CHAPTER03NAME=Two"));
 
   EXPECT_FALSE(ws.boxes.video[0].enabled);
   EXPECT_FALSE(ws.boxes.video[1].enabled);

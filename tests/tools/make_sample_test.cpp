@@ -233,7 +233,7 @@ TEST(PlaylistFile, IsWellFormedXml) {
   if (!testing::haveTool("python3")) GTEST_SKIP() << "python3 is not installed";
   testing::TempDir dir;
   Playlist playlist = samplePlaylist(SampleTitle{{}, kSampleStart, kSampleStart + 100, kSampleStart + 200});
-  playlist.title.chapters.push_back({"Tom & \"Jerry\" <1>", 0});
+  playlist.titles[0].chapters.push_back({"Tom & \"Jerry\" <1>", 0});
   std::string path = dir.write("VPLST000.XPL", playlistXml(playlist));
   std::string out;
   int status = testing::runCommand(

@@ -141,6 +141,18 @@ SplitUnits splitUnits(std::vector<AccessUnit> units, uint64_t time, bool video) 
   return split;
 }
 
+std::vector<std::vector<AccessUnit>> splitParts(std::vector<AccessUnit> units, const std::vector<uint64_t>& times,
+                                                bool video) {
+  std::vector<std::vector<AccessUnit>> parts;
+  for (uint64_t time : times) {
+    SplitUnits cut = splitUnits(std::move(units), time, video);
+    parts.push_back(std::move(cut.before));
+    units = std::move(cut.after);
+  }
+  parts.push_back(std::move(units));
+  return parts;
+}
+
 Bytes readWholeFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error("Cannot open file \"" + path + "\". " + std::strerror(errno));

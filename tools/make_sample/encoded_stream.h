@@ -46,6 +46,11 @@ struct SplitUnits {
 };
 SplitUnits splitUnits(std::vector<AccessUnit> units, uint64_t time, bool video);
 
+// Splits at each of the ascending times in turn: the part before the first,
+// those between, and the part from the last.
+std::vector<std::vector<AccessUnit>> splitParts(std::vector<AccessUnit> units, const std::vector<uint64_t>& times,
+                                                bool video);
+
 Bytes readWholeFile(const std::string& path);
 
 }  // namespace vantrel::sample

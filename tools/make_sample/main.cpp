@@ -4,14 +4,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
-#include <filesystem>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "tools/make_sample/sample_title.h"
 #include "tools/make_sample/tool_runner.h"
 
-namespace fs = std::filesystem;
 using namespace vantrel::sample;
 
 namespace {
@@ -26,30 +25,6 @@ const char* kUsage =
     "  --from DIR       with --bench: take the streams from the title already in\n"
     "                   DIR/HVDVD_TS (FEATURE_1.EVO, FEATURE_2.EVO, ...), without ffmpeg\n"
     "  --work DIR       keep the encoded elementary streams in DIR\n";
-
-class WorkDir {
- public:
-  explicit WorkDir(const std::string& given) {
-    if (!given.empty()) {
-      path_ = given;
-      fs::create_directories(path_);
-      return;
-    }
-    std::string pattern = (fs::temp_directory_path() / "vantrel-sample-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot create a temporary folder");
-    path_ = pattern;
-    owned_ = true;
-  }
-  ~WorkDir() {
-    std::error_code ignored;
-    if (owned_) fs::remove_all(path_, ignored);
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-  bool owned_ = false;
-};
 
 }  // namespace
 
@@ -111,7 +86,7 @@ int main(int argc, char** argv) {
       title = readTitle(files);
     } else {
       std::printf("%s\n", toolVersion(tools.ffmpeg).c_str());
-      WorkDir workDir(work);
+      WorkFolder workDir(work);
       title = makeSampleTitle(tools, workDir.path());
     }
     std::vector<WrittenFile> files;

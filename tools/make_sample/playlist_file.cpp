@@ -51,7 +51,9 @@ const char* attributeTag(PlaylistAttribute::Kind kind) {
 std::string trackTag(const PlaylistTrack& track) {
   switch (track.kind) {
     case PlaylistTrack::Kind::Video:
-      return "<Video" + attr("track", track.track) + attr("mediaAttr", track.mediaAttr) + "/>";
+      return "<Video" + attr("track", track.track) +
+             (track.angle > 0 ? attr("angleNumber", track.angle) : std::string()) +
+             attr("mediaAttr", track.mediaAttr) + "/>";
     case PlaylistTrack::Kind::Audio:
     case PlaylistTrack::Kind::Subtitle: {
       std::string tag = track.kind == PlaylistTrack::Kind::Audio ? "<Audio" : "<Subtitle";
@@ -66,8 +68,8 @@ std::string trackTag(const PlaylistTrack& track) {
 
 }  // namespace
 
-std::string playlistTime(uint64_t ticks) {
-  const uint64_t frames = ticks * 60 / 90000;
+std::string playlistTime(uint64_t ticks, bool discClock) {
+  const uint64_t frames = discClock ? ticks * 2 / 3003 : ticks * 60 / 90000;
   char text[32];
   std::snprintf(text, sizeof text, "%02llu:%02llu:%02llu:%02llu",
                 (unsigned long long)(frames / 216000), (unsigned long long)(frames / 3600 % 60),
@@ -75,8 +77,42 @@ std::string playlistTime(uint64_t ticks) {
   return text;
 }
 
+namespace {
+
+void addTitle(Lines& lines, const PlaylistTitle& title, int number, bool discClock) {
+  auto time = [&](uint64_t ticks) { return playlistTime(ticks, discClock); };
+  lines.add(2, "<Title" + attr("id", title.id) + attr("titleNumber", number) +
+                   attr("displayName", title.displayName) + attr("titleDuration", time(title.duration)) +
+                   attr("onEnd", title.id) + ">");
+  for (size_t i = 0; i < title.clips.size(); ++i) {
+    const PlaylistClip& clip = title.clips[i];
+    lines.add(3, "<PrimaryAudioVideoClip" + attr("titleTimeBegin", time(clip.begin)) +
+                     attr("titleTimeEnd", time(clip.end)) + attr("src", "file:///dvddisc/HVDVD_TS/" + clip.map) +
+                     attr("dataSource", "Disc") + (i > 0 ? attr("seamless", "true") : std::string()) + ">");
+    for (const PlaylistTrack& track : clip.tracks.empty() ? title.tracks : clip.tracks) lines.add(4, trackTag(track));
+    lines.add(3, "</PrimaryAudioVideoClip>");
+  }
+  lines.add(3, "<ChapterList>");
+  for (const PlaylistChapter& chapter : title.chapters) {
+    lines.add(4, "<Chapter" + attr("displayName", chapter.name) + attr("titleTimeBegin", time(chapter.begin)) + "/>");
+  }
+  lines.add(3, "</ChapterList>");
+  lines.add(3, "<TrackNavigationList>");
+  for (const PlaylistTrack& track : title.tracks) {
+    const char* tag = track.kind == PlaylistTrack::Kind::Video   ? "VideoTrack"
+                      : track.kind == PlaylistTrack::Kind::Audio ? "AudioTrack"
+                                                                  : "SubtitleTrack";
+    std::string line = std::string("<") + tag + attr("track", track.track);
+    if (!track.language.empty()) line += attr("langcode", track.language + ":" + track.languageExtension);
+    lines.add(4, line + attr("selectable", "true") + "/>");
+  }
+  lines.add(3, "</TrackNavigationList>");
+  lines.add(2, "</Title>");
+}
+
+}  // namespace
+
 std::string playlistXml(const Playlist& playlist) {
-  const PlaylistTitle& title = playlist.title;
   Lines lines;
   lines.add(0, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
   lines.add(0, "<Playlist xmlns=\"http://www.dvdforum.org/2005/HDDVDVideo/Playlist\"" +
@@ -98,35 +134,9 @@ std::string playlistXml(const Playlist& playlist) {
   }
   lines.add(1, "</MediaAttributeList>");
   lines.add(1, "<TitleSet timeBase=\"60fps\" tickBase=\"60fps\" defaultLanguage=\"en\">");
-  lines.add(2, "<Title" + attr("id", title.id) + attr("titleNumber", 1) +
-                   attr("displayName", title.displayName) +
-                   attr("titleDuration", playlistTime(title.duration)) + attr("onEnd", title.id) + ">");
-  for (size_t i = 0; i < title.clips.size(); ++i) {
-    const PlaylistClip& clip = title.clips[i];
-    lines.add(3, "<PrimaryAudioVideoClip" + attr("titleTimeBegin", playlistTime(clip.begin)) +
-                     attr("titleTimeEnd", playlistTime(clip.end)) +
-                     attr("src", "file:///dvddisc/HVDVD_TS/" + clip.map) + attr("dataSource", "Disc") +
-                     (i > 0 ? attr("seamless", "true") : std::string()) + ">");
-    for (const PlaylistTrack& track : title.tracks) lines.add(4, trackTag(track));
-    lines.add(3, "</PrimaryAudioVideoClip>");
+  for (size_t i = 0; i < playlist.titles.size(); ++i) {
+    addTitle(lines, playlist.titles[i], int(i + 1), playlist.discClock);
   }
-  lines.add(3, "<ChapterList>");
-  for (const PlaylistChapter& chapter : title.chapters) {
-    lines.add(4, "<Chapter" + attr("displayName", chapter.name) +
-                     attr("titleTimeBegin", playlistTime(chapter.begin)) + "/>");
-  }
-  lines.add(3, "</ChapterList>");
-  lines.add(3, "<TrackNavigationList>");
-  for (const PlaylistTrack& track : title.tracks) {
-    const char* tag = track.kind == PlaylistTrack::Kind::Video   ? "VideoTrack"
-                      : track.kind == PlaylistTrack::Kind::Audio ? "AudioTrack"
-                                                                  : "SubtitleTrack";
-    std::string line = std::string("<") + tag + attr("track", track.track);
-    if (!track.language.empty()) line += attr("langcode", track.language + ":00");
-    lines.add(4, line + attr("selectable", "true") + "/>");
-  }
-  lines.add(3, "</TrackNavigationList>");
-  lines.add(2, "</Title>");
   lines.add(1, "</TitleSet>");
   lines.add(0, "</Playlist>");
   return lines.take();

@@ -23,29 +23,25 @@ namespace {
 using psmux::EsCodec;
 
 constexpr const char* kDuration = "4.8";
-constexpr int kSampleRate = 48000;
-constexpr int kLpcmSamplesPerUnit = 80;  // one DVD LPCM audio frame, 1/600 s
 
 // Copy-control flags that show: copy one generation, APS type 1, ICT on.
 constexpr psmux::CopyControl kCopyControl{0x00, 0xE0, 0x86};
 
-struct VideoJob {
+struct SampleVideo {
   const char* name;
   EsCodec codec;
   uint8_t id;
-  const char* extension;
-  int rate;  // frames per second
-  std::vector<std::string> encode;  // ffmpeg arguments between the input and the output
+  const char* pattern;
+  const char* size;
+  int rate;
 };
 
-struct AudioJob {
+struct SampleAudio {
   const char* name;
   EsCodec codec;
   uint8_t id;
-  const char* extension;
   int left;  // tone frequencies in Hz
   int right;
-  std::vector<std::string> encode;
 };
 
 struct Caption {
@@ -55,125 +51,27 @@ struct Caption {
   const char* text;
 };
 
-const std::vector<VideoJob>& videoJobs() {
-  static const std::vector<VideoJob> jobs = {
-      {"MPEG-2 video", EsCodec::Mpeg2Video, 0xE0, "m2v", 25,
-       {"-c:v", "mpeg2video", "-b:v", "1000k", "-g", "10", "-bf", "2", "-flags", "+cgop+bitexact",
-        "-sc_threshold", "1000000000", "-aspect", "4:3", "-f", "mpeg2video"}},
-      {"H.264 video", EsCodec::H264Video, 0xE3, "h264", 30,
-       {"-c:v", "libx264", "-preset", "medium", "-profile:v", "main", "-b:v", "400k", "-g", "12",
-        "-keyint_min", "12", "-sc_threshold", "0", "-bf", "2", "-x264-params", "aud=1", "-flags",
-        "+bitexact", "-f", "h264"}},
-  };
-  return jobs;
-}
+constexpr SampleVideo kVideo[] = {
+    {"MPEG-2 video", EsCodec::Mpeg2Video, 0xE0, "testsrc2", "352x288", 25},
+    {"H.264 video", EsCodec::H264Video, 0xE3, "testsrc", "352x240", 30},
+};
 
-const std::vector<AudioJob>& audioJobs() {
-  static const std::vector<AudioJob> jobs = {
-      {"AC-3 audio", EsCodec::Ac3, 0x80, "ac3", 440, 660, {"-c:a", "ac3", "-b:a", "192k", "-f", "ac3"}},
-      {"E-AC-3 audio", EsCodec::Eac3, 0xC1, "eac3", 523, 784, {"-c:a", "eac3", "-b:a", "192k", "-f", "eac3"}},
-      {"DTS audio", EsCodec::Dts, 0x8A, "dts", 587, 880,
-       {"-strict", "-2", "-c:a", "dca", "-b:a", "384k", "-f", "dts"}},
-      {"TrueHD audio", EsCodec::TrueHd, 0xB3, "thd", 659, 988,
-       {"-strict", "-2", "-c:a", "truehd", "-f", "truehd"}},
-      {"LPCM audio", EsCodec::Lpcm, 0xA4, "pcm", 698, 1047, {"-c:a", "pcm_s16be", "-f", "s16be"}},
-  };
-  return jobs;
-}
+constexpr SampleAudio kAudio[] = {
+    {"AC-3 audio", EsCodec::Ac3, 0x80, 440, 660},    {"E-AC-3 audio", EsCodec::Eac3, 0xC1, 523, 784},
+    {"DTS audio", EsCodec::Dts, 0x8A, 587, 880},     {"TrueHD audio", EsCodec::TrueHd, 0xB3, 659, 988},
+    {"LPCM audio", EsCodec::Lpcm, 0xA4, 698, 1047},
+};
 
-const std::vector<Caption>& captions() {
-  static const std::vector<Caption> list = {
-      {0x20, 18000, 90000, "SUBTITLE 1"},  {0x20, 126000, 72000, "SUBTITLE 2"},
-      {0x20, 234000, 90000, "SUBTITLE 3"}, {0x20, 342000, 72000, "SUBTITLE 4"},
-      {0x21, 45000, 135000, "SOUS-TITRE 1"}, {0x21, 261000, 135000, "SOUS-TITRE 2"},
-  };
-  return list;
-}
-
-std::vector<std::string> commonFfmpegArguments() {
-  return {"-nostdin", "-hide_banner", "-v", "error", "-y"};
-}
-
-std::vector<std::string> concat(std::vector<std::string> a, const std::vector<std::string>& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
-
-std::vector<psmux::AccessUnit> encodeVideo(const Tools& tools, const VideoJob& job, const std::string& work) {
-  const std::string out = work + "/video_" + std::to_string(job.id) + "." + job.extension;
-  const std::string size = job.codec == EsCodec::Mpeg2Video ? "352x288" : "352x240";
-  const std::string pattern = job.codec == EsCodec::Mpeg2Video ? "testsrc2" : "testsrc";
-  auto arguments = concat(commonFfmpegArguments(),
-                          {"-f", "lavfi", "-i",
-                           pattern + "=size=" + size + ":rate=" + std::to_string(job.rate) +
-                               ":duration=" + kDuration,
-                           "-threads", "1", "-pix_fmt", "yuv420p", "-fflags", "+bitexact"});
-  arguments = concat(arguments, job.encode);
-  arguments.push_back(out);
-  runTool(tools.ffmpeg, arguments);
-
-  const std::string packets = runTool(
-      tools.ffprobe, {"-v", "error", "-show_packets", "-show_entries", "packet=pos,size,flags", "-of",
-                      "compact", out});
-  const std::string frames = runTool(
-      tools.ffprobe, {"-v", "error", "-show_frames", "-show_entries", "frame=pkt_pos",
-                      "-of", "compact", out});
-  std::vector<long long> shown;
-  for (const ProbeRecord& frame : parseCompactSection(frames, "frame")) {
-    auto pos = probeInteger(frame, "pkt_pos");
-    if (!pos) throw std::runtime_error("ffprobe gave a picture without a position");
-    shown.push_back(*pos);
-  }
-  return videoUnits(readWholeFile(out), parseCompactSection(packets, "packet"), shown,
-                    uint32_t(90000 / job.rate), kSampleStart);
-}
-
-std::vector<psmux::AccessUnit> encodeAudio(const Tools& tools, const AudioJob& job, const std::string& work) {
-  const std::string out = work + "/audio_" + std::to_string(job.id) + "." + job.extension;
-  const std::string tone = "aevalsrc=exprs=0.25*sin(2*PI*" + std::to_string(job.left) +
-                           "*t)|0.25*sin(2*PI*" + std::to_string(job.right) +
-                           "*t):sample_rate=" + std::to_string(kSampleRate) + ":duration=" + kDuration +
-                           ":channel_layout=stereo";
-  auto arguments = concat(commonFfmpegArguments(),
-                          {"-f", "lavfi", "-i", tone, "-threads", "1", "-fflags", "+bitexact", "-flags",
-                           "+bitexact"});
-  arguments = concat(arguments, job.encode);
-  arguments.push_back(out);
-  runTool(tools.ffmpeg, arguments);
-
-  if (job.codec == EsCodec::Lpcm) {
-    // DVD LPCM at 16 bits is plain interleaved big-endian samples.
-    return lpcmUnits(readWholeFile(out), 2, kSampleRate, kLpcmSamplesPerUnit, kSampleStart);
-  }
-  const std::string stream = runTool(
-      tools.ffprobe, {"-v", "error", "-show_entries", "stream=time_base", "-of", "compact", out});
-  auto records = parseCompactSection(stream, "stream");
-  if (records.empty() || !records[0].count("time_base")) throw std::runtime_error("no time base for " + out);
-  auto timeBase = parseRational(records[0]["time_base"]);
-  if (!timeBase) throw std::runtime_error("bad time base for " + out);
-  const std::string packets = runTool(
-      tools.ffprobe, {"-v", "error", "-show_packets", "-show_entries", "packet=pos,size,duration,flags",
-                      "-of", "compact", out});
-  return audioUnits(readWholeFile(out), parseCompactSection(packets, "packet"), *timeBase, kSampleStart);
-}
+constexpr Caption kCaptions[] = {
+    {0x20, 18000, 90000, "SUBTITLE 1"},  {0x20, 126000, 72000, "SUBTITLE 2"},
+    {0x20, 234000, 90000, "SUBTITLE 3"}, {0x20, 342000, 72000, "SUBTITLE 4"},
+    {0x21, 45000, 135000, "SOUS-TITRE 1"}, {0x21, 261000, 135000, "SOUS-TITRE 2"},
+};
 
 std::vector<psmux::AccessUnit> drawCaptions(uint8_t id) {
   std::vector<psmux::AccessUnit> units;
-  for (const Caption& caption : captions()) {
-    if (caption.id != id) continue;
-    psmux::SubpictureBitmap bitmap = renderCaption(caption.text);
-    psmux::SubpictureDisplay display;
-    display.x = (352 - bitmap.width) / 2;
-    display.y = 200 - bitmap.height;
-    display.duration = caption.duration;
-    display.colors = {0, 15, 1, 0};  // transparent, white text, black outline
-    display.contrast = {0, 15, 15, 0};
-    psmux::AccessUnit unit;
-    unit.data = psmux::encodeSubpictureUnit(bitmap, display);
-    unit.pts = kSampleStart + caption.begin;
-    unit.duration = caption.duration;
-    unit.randomAccess = true;
-    units.push_back(std::move(unit));
+  for (const Caption& caption : kCaptions) {
+    if (caption.id == id) units.push_back(captionUnit(caption.text, kSampleStart + caption.begin, caption.duration));
   }
   return units;
 }
@@ -185,30 +83,45 @@ void writeFile(const std::string& path, const psmux::Bytes& bytes) {
   if (!out) throw std::runtime_error("Cannot write file \"" + path + "\".");
 }
 
-using UnitLists = std::vector<const std::vector<psmux::AccessUnit>*>;
-
-psmux::MuxResult mux(const SampleTitle& title, const UnitLists& units, const psmux::MuxOptions& options,
-                     psmux::PackSink& sink, uint64_t repeats = 1, uint64_t period = 0) {
-  std::vector<psmux::ListSource> sources;
-  sources.reserve(units.size());
-  std::vector<psmux::AccessUnitSource*> pointers;
-  for (const auto* list : units) {
-    sources.emplace_back(*list, repeats, period);
-    pointers.push_back(&sources.back());
-  }
-  return psmux::muxProgramStream(esStreams(title, pointers), options, sink);
-}
-
-WrittenFile muxFile(const SampleTitle& title, const UnitLists& units, const std::string& path,
+WrittenFile muxFile(const std::vector<TitleStream>& streams, const UnitLists& units, const std::string& path,
                     const psmux::MuxOptions& options, uint64_t repeats = 1, uint64_t period = 0) {
   psmux::FilePackSink sink(path);
   WrittenFile file;
   file.path = path;
-  file.mux = mux(title, units, options, sink, repeats, period);
+  file.mux = muxTitleStreams(streams, units, options, sink, repeats, period);
   sink.close();
   file.bytes = sink.size();
   return file;
 }
+
+}  // namespace
+
+psmux::MuxResult muxTitleStreams(const std::vector<TitleStream>& streams, const UnitLists& units,
+                                 const psmux::MuxOptions& options, psmux::PackSink& sink, uint64_t repeats,
+                                 uint64_t period) {
+  std::vector<psmux::ListSource> sources;
+  sources.reserve(units.size());
+  std::vector<psmux::EsStream> muxed;
+  std::vector<size_t> indices;
+  for (size_t i = 0; i < units.size(); ++i) {
+    if (units[i]->empty()) continue;
+    sources.emplace_back(*units[i], repeats, period);
+    psmux::EsStream stream;
+    stream.codec = streams[i].codec;
+    stream.id = streams[i].id;
+    stream.lpcmFormat = streams[i].lpcmFormat;
+    stream.source = &sources.back();
+    muxed.push_back(stream);
+    indices.push_back(i);
+  }
+  psmux::MuxResult result = psmux::muxProgramStream(muxed, options, sink);
+  std::vector<psmux::MuxedStream> all(units.size());
+  for (size_t k = 0; k < indices.size(); ++k) all[indices[k]] = std::move(result.streams[k]);
+  result.streams = std::move(all);
+  return result;
+}
+
+namespace {
 
 psmux::MuxOptions fileOptions(uint16_t vobNumber, uint64_t scrStart) {
   psmux::MuxOptions options;
@@ -247,11 +160,15 @@ SampleTitle makeSampleTitle(const Tools& tools, const std::string& workDir) {
   title.start = kSampleStart;
   title.split = kSampleStart + kSampleFileLength;
   title.end = kSampleStart + kSampleLength;
-  for (const VideoJob& job : videoJobs()) {
-    title.streams.push_back({job.name, job.codec, job.id, 0x01, encodeVideo(tools, job, workDir)});
+  const EncodeSetup setup{tools, workDir, ""};
+  for (const SampleVideo& video : kVideo) {
+    const VideoJob job{"video_" + std::to_string(video.id), video.codec, video.pattern, video.size, video.rate,
+                       kDuration};
+    title.streams.push_back({video.name, video.codec, video.id, 0x01, encodeVideo(setup, job, kSampleStart)});
   }
-  for (const AudioJob& job : audioJobs()) {
-    title.streams.push_back({job.name, job.codec, job.id, 0x01, encodeAudio(tools, job, workDir)});
+  for (const SampleAudio& audio : kAudio) {
+    const AudioJob job{"audio_" + std::to_string(audio.id), audio.codec, audio.left, audio.right, kDuration};
+    title.streams.push_back({audio.name, audio.codec, audio.id, 0x01, encodeAudio(setup, job, kSampleStart)});
   }
   for (uint8_t id : {uint8_t(0x20), uint8_t(0x21)}) {
     title.streams.push_back({"Subpictures", EsCodec::Subpicture, id, 0x01, drawCaptions(id)});
@@ -271,8 +188,7 @@ SampleTitle readTitle(const std::vector<std::string>& files) {
   // The title's time line is that of its first video stream (or of all streams without video).
   const TitleStream* timing = nullptr;
   for (const TitleStream& stream : title.streams) {
-    if (stream.codec == EsCodec::Mpeg2Video || stream.codec == EsCodec::H264Video ||
-        stream.codec == EsCodec::Vc1Video) {
+    if (psmux::isVideoCodec(stream.codec)) {
       timing = &stream;
       break;
     }
@@ -301,19 +217,23 @@ std::vector<std::string> titleFiles(const std::string& folder) {
   return files;
 }
 
-std::vector<psmux::EsStream> esStreams(const SampleTitle& title,
-                                       const std::vector<psmux::AccessUnitSource*>& sources) {
-  if (sources.size() != title.streams.size()) throw std::invalid_argument("one source per stream");
-  std::vector<psmux::EsStream> streams;
-  for (size_t i = 0; i < sources.size(); ++i) {
-    psmux::EsStream stream;
-    stream.codec = title.streams[i].codec;
-    stream.id = title.streams[i].id;
-    stream.lpcmFormat = title.streams[i].lpcmFormat;
-    stream.source = sources[i];
-    streams.push_back(stream);
+std::vector<WrittenFile> writeChain(const std::vector<TitleStream>& streams, const std::vector<uint64_t>& splits,
+                                    const std::vector<std::string>& paths, std::vector<psmux::MuxOptions> options) {
+  if (paths.size() != splits.size() + 1 || options.size() != paths.size()) {
+    throw std::invalid_argument("one path and one set of options per part");
   }
-  return streams;
+  std::vector<std::vector<std::vector<psmux::AccessUnit>>> parts;  // stream, part
+  for (const TitleStream& stream : streams) {
+    parts.push_back(splitParts(stream.units, splits, psmux::isVideoCodec(stream.codec)));
+  }
+  std::vector<WrittenFile> files;
+  for (size_t k = 0; k < paths.size(); ++k) {
+    UnitLists lists;
+    for (const auto& part : parts) lists.push_back(&part[k]);
+    if (k > 0) options[k].scrStart = files.back().mux.nextScr;
+    files.push_back(muxFile(streams, lists, paths[k], options[k]));
+  }
+  return files;
 }
 
 std::vector<WrittenFile> writeSampleDisc(const SampleTitle& title, const std::string& outDir) {
@@ -322,20 +242,10 @@ std::vector<WrittenFile> writeSampleDisc(const SampleTitle& title, const std::st
   fs::create_directories(videoDir);
   fs::create_directories(playlistDir);
 
-  std::vector<SplitUnits> parts;
-  parts.reserve(title.streams.size());
-  UnitLists first, second;
-  for (const TitleStream& stream : title.streams) {
-    bool video = stream.codec == EsCodec::Mpeg2Video || stream.codec == EsCodec::H264Video ||
-                 stream.codec == EsCodec::Vc1Video;
-    parts.push_back(splitUnits(stream.units, title.split, video));
-    first.push_back(&parts.back().before);
-    second.push_back(&parts.back().after);
-  }
-  std::vector<WrittenFile> files;
-  files.push_back(muxFile(title, first, (videoDir / "FEATURE_1.EVO").string(), fileOptions(1, 0)));
-  files.push_back(muxFile(title, second, (videoDir / "FEATURE_2.EVO").string(),
-                          fileOptions(2, files[0].mux.nextScr)));
+  std::vector<WrittenFile> files =
+      writeChain(title.streams, {title.split},
+                 {(videoDir / "FEATURE_1.EVO").string(), (videoDir / "FEATURE_2.EVO").string()},
+                 {fileOptions(1, 0), fileOptions(2, 0)});
 
   const psmux::Bytes vti = psmux::buildVti(sampleTitleSet());
   const std::string vtiPath = (videoDir / "HVA00001.VTI").string();
@@ -356,7 +266,7 @@ WrittenFile writeRepeatedTitle(const SampleTitle& title, const std::string& path
 
   // Measure one round, then write enough rounds.
   psmux::CountingPackSink counter;
-  mux(title, units, fileOptions(1, 0), counter);
+  muxTitleStreams(title.streams, units, fileOptions(1, 0), counter);
   const uint64_t round = counter.size();
   if (round == 0) throw std::invalid_argument("the title has no streams to repeat");
   uint64_t repeats = minBytes / round + 2;  // rounds in a row pack a little tighter than one alone
@@ -364,7 +274,7 @@ WrittenFile writeRepeatedTitle(const SampleTitle& title, const std::string& path
   fs::path parent = fs::path(path).parent_path();
   if (!parent.empty()) fs::create_directories(parent);
   for (;;) {
-    WrittenFile file = muxFile(title, units, path, fileOptions(1, 0), repeats, period);
+    WrittenFile file = muxFile(title.streams, units, path, fileOptions(1, 0), repeats, period);
     if (file.bytes >= minBytes) return file;
     repeats += (minBytes - file.bytes) / round + 1;
   }
@@ -380,12 +290,12 @@ Playlist samplePlaylist(const SampleTitle& title) {
       {A::Audio, 2, "DD+", 2},    {A::Audio, 3, "DTS-HD", 2}, {A::Audio, 4, "MLP", 2},
       {A::Audio, 5, "LPCM", 2},   {A::Subpicture, 1, "2bitRLC", 0},
   };
-  PlaylistTitle& t = playlist.title;
+  PlaylistTitle& t = playlist.titles.emplace_back();
   t.id = "Sample";
   t.displayName = "Sample Title";
   t.duration = title.end - title.start;
-  t.clips = {{"FEATURE_1.MAP", 0, title.split - title.start},
-             {"FEATURE_2.MAP", title.split - title.start, title.end - title.start}};
+  t.clips = {{"FEATURE_1.MAP", 0, title.split - title.start, {}},
+             {"FEATURE_2.MAP", title.split - title.start, title.end - title.start, {}}};
   t.tracks = {
       {T::Video, 1, 0, 1, "", ""},
       {T::Video, 2, 0, 2, "", ""},

@@ -9,9 +9,11 @@
 #include <vector>
 
 #include "tools/make_sample/playlist_file.h"
+#include "tools/make_sample/stream_encoder.h"
 #include "tools/psmux/vti_builder.h"
 #include "tools/psmux/access_units.h"
 #include "tools/psmux/es_muxer.h"
+#include "tools/psmux/pack_sink.h"
 
 namespace vantrel::sample {
 
@@ -35,11 +37,6 @@ inline constexpr uint64_t kSampleStart = 90000;     // 1 s
 inline constexpr uint64_t kSampleFileLength = 216000;  // 2.4 s per file
 inline constexpr uint64_t kSampleLength = 2 * kSampleFileLength;
 
-struct Tools {
-  std::string ffmpeg = "ffmpeg";
-  std::string ffprobe = "ffprobe";
-};
-
 // Encodes the test patterns and tones (intermediate files go to workDir)
 // and draws the captions.
 SampleTitle makeSampleTitle(const Tools& tools, const std::string& workDir);
@@ -58,9 +55,21 @@ struct WrittenFile {
   psmux::MuxResult mux;
 };
 
-// The muxer's stream list over the given sources (one per title stream).
-std::vector<psmux::EsStream> esStreams(const SampleTitle& title,
-                                       const std::vector<psmux::AccessUnitSource*>& sources);
+// Muxes one list of units per title stream (repeated as ListSource does);
+// streams whose list is empty are left out of the file and their results
+// stay empty.
+using UnitLists = std::vector<const std::vector<psmux::AccessUnit>*>;
+psmux::MuxResult muxTitleStreams(const std::vector<TitleStream>& streams, const UnitLists& units,
+                                 const psmux::MuxOptions& options, psmux::PackSink& sink, uint64_t repeats = 1,
+                                 uint64_t period = 0);
+
+// The streams split into parts at `splits` (video at the first picture from
+// which decoding can start at or after the time, other streams at their first
+// unit at or after it), part k muxed into paths[k] with options[k]; each file
+// after the first starts its clock where the one before stopped. Streams
+// without units in a part are left out of its file.
+std::vector<WrittenFile> writeChain(const std::vector<TitleStream>& streams, const std::vector<uint64_t>& splits,
+                                    const std::vector<std::string>& paths, std::vector<psmux::MuxOptions> options);
 
 // outDir/HVDVD_TS/FEATURE_1.EVO and FEATURE_2.EVO (the title split at
 // `split`, time stamps and system clock continuing), outDir/HVDVD_TS/

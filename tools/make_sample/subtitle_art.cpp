@@ -105,4 +105,20 @@ psmux::SubpictureBitmap renderCaption(std::string_view text, int scale) {
   return outlined;
 }
 
+psmux::AccessUnit captionUnit(std::string_view text, uint64_t pts, uint32_t duration) {
+  psmux::SubpictureBitmap bitmap = renderCaption(text);
+  psmux::SubpictureDisplay display;
+  display.x = (352 - bitmap.width) / 2;
+  display.y = 200 - bitmap.height;
+  display.duration = duration;
+  display.colors = {0, 15, 1, 0};  // transparent, white text, black outline
+  display.contrast = {0, 15, 15, 0};
+  psmux::AccessUnit unit;
+  unit.data = psmux::encodeSubpictureUnit(bitmap, display);
+  unit.pts = pts;
+  unit.duration = duration;
+  unit.randomAccess = true;
+  return unit;
+}
+
 }  // namespace vantrel::sample

@@ -1,6 +1,8 @@
 #include "tools/make_sample/tool_runner.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <stdexcept>
 #include <sys/wait.h>
 
@@ -37,6 +39,24 @@ std::string runTool(const std::string& program, const std::vector<std::string>& 
 std::string toolVersion(const std::string& program) {
   std::string text = runTool(program, {"-version"});
   return text.substr(0, text.find('\n'));
+}
+
+WorkFolder::WorkFolder(const std::string& given) {
+  namespace fs = std::filesystem;
+  if (!given.empty()) {
+    path_ = given;
+    fs::create_directories(path_);
+    return;
+  }
+  std::string pattern = (fs::temp_directory_path() / "vantrel-sample-XXXXXX").string();
+  if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot create a temporary folder");
+  path_ = pattern;
+  owned_ = true;
+}
+
+WorkFolder::~WorkFolder() {
+  std::error_code ignored;
+  if (owned_) std::filesystem::remove_all(path_, ignored);
 }
 
 }  // namespace vantrel::sample

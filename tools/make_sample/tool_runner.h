@@ -18,4 +18,19 @@ std::string runTool(const std::string& program, const std::vector<std::string>& 
 // The first line of "<program> -version", e.g. "ffmpeg version 5.1.6-0+deb12u1 ...".
 std::string toolVersion(const std::string& program);
 
+// A folder for intermediate files: the one given (created when missing), or
+// a fresh temporary one that is removed with its contents at the end.
+class WorkFolder {
+ public:
+  explicit WorkFolder(const std::string& given = "");
+  ~WorkFolder();
+  WorkFolder(const WorkFolder&) = delete;
+  WorkFolder& operator=(const WorkFolder&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+  bool owned_ = false;
+};
+
 }  // namespace vantrel::sample

@@ -22,6 +22,7 @@ struct AccessUnitView {
   std::optional<uint64_t> dts;  // absent when equal to the PTS
   uint32_t duration = 0;        // how long it is presented; 0 when unknown
   bool randomAccess = false;    // video: decoding can start here (a video object unit may)
+  bool reference = false;       // video: an I or P picture that later pictures may predict from
 };
 
 // An access unit that owns its bytes.
@@ -31,9 +32,10 @@ struct AccessUnit {
   std::optional<uint64_t> dts;
   uint32_t duration = 0;
   bool randomAccess = false;
+  bool reference = false;
 
   AccessUnitView view() const {
-    return AccessUnitView{data.data(), data.size(), pts, dts, duration, randomAccess};
+    return AccessUnitView{data.data(), data.size(), pts, dts, duration, randomAccess, reference};
   }
 };
 

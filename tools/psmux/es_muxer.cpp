@@ -174,6 +174,8 @@ class Muxer {
   }
 
  private:
+  bool isPrimaryVideo(const Lane& lane) const { return &lane - lanes_.data() == primaryVideo_; }
+
   Lane* earliestLane() {
     Lane* best = nullptr;
     for (Lane& lane : lanes_) {
@@ -214,17 +216,24 @@ class Muxer {
     nav.audioBound = audioStreams_;
     nav.videoBound = videoStreams_;
     navOffset_ = sink_.size();
-    navPack_ = navigationPack(scrFor(deadline), nav);
+    const uint64_t scr = scrFor(deadline);
+    if (result_.navigationPacks == 0) result_.firstScr = scr;
+    navPack_ = options_.discNavigation ? discNavigationPack(scr, nav) : navigationPack(scr, nav);
     navOffsets_.push_back(navOffset_);
+    result_.unitStarts.push_back(navOffset_ / kPackSize);
     packsInUnit_ = 0;
     emit(navPack_);
     ++result_.navigationPacks;
     unitStartTime_ = deadline;
     videoUnitsInUnit_ = 0;
+    referenceEnds_ = {};
+    referencesInUnit_ = 0;
+    unitVideoSeen_ = false;
     for (Lane& lane : lanes_) lane.firstPackInUnit = -1;
     if (result_.navigationPacks == 1) {
       if (options_.copyControl) emit(pack(scrFor(deadline), {copyControlPacket(*options_.copyControl)}));
       for (int i = 0; i < options_.advancedContentPacks; ++i) emit(advancedContentPack(scrFor(deadline)));
+      for (const Bytes& packet : options_.advancedStreamPackets) emit(pack(scrFor(deadline), {packet}));
     }
   }
 
@@ -244,6 +253,15 @@ class Muxer {
                              : kNoSubpictureInUnit;
         set32(navPack_, dsi + 546 + 4 * size_t(lane.dsiSubpictureEntry), value);
       }
+    }
+    if (options_.discNavigation) {
+      UnitAddresses unit;
+      unit.lbn = uint32_t(navOffset_ / kPackSize);
+      unit.lastPack = uint32_t(packsInUnit_ - 1);
+      unit.referenceEnds = referenceEnds_;
+      unit.startPtm = uint32_t(unitFirstPts_);
+      unit.endPtm = uint32_t(unitEndPts_);
+      setUnitAddresses(navPack_.data(), unit);
     }
     sink_.patch(navOffset_, navPack_.data(), navPack_.size());
   }
@@ -265,8 +283,11 @@ class Muxer {
     stats.lastPts = std::max(stats.lastPts, unit.pts);
     ++stats.units;
     ++lane.unitsStarted;
-    if (lane.rule.kind == Kind::Video && &lane - lanes_.data() == primaryVideo_) {
+    if (isPrimaryVideo(lane)) {
       ++videoUnitsInUnit_;
+      if (!unitVideoSeen_ || unit.pts < unitFirstPts_) unitFirstPts_ = unit.pts;
+      if (!unitVideoSeen_ || unit.pts + unit.duration > unitEndPts_) unitEndPts_ = unit.pts + unit.duration;
+      unitVideoSeen_ = true;
       if (!videoSeen_ || unit.pts < videoFirst_) videoFirst_ = unit.pts;
       videoEnd_ = std::max(videoEnd_, unit.pts + unit.duration);
       videoSeen_ = true;
@@ -324,6 +345,10 @@ class Muxer {
       taken += piece;
       lane.offset += piece;
       if (lane.offset < lane.head.size) break;
+      // This pack ends the picture: the unit's first reference pictures are found by it.
+      if (isPrimaryVideo(lane) && lane.head.reference && referencesInUnit_ < referenceEnds_.size()) {
+        referenceEnds_[referencesInUnit_++] = uint32_t(packsInUnit_);
+      }
       lane.advance();
     }
     if (stamped && starts == 0) throw std::logic_error("time stamp without an access unit");
@@ -366,6 +391,7 @@ class Muxer {
     if (at != kPackSize) throw std::logic_error("data pack of the wrong size");
 
     if (lane.firstPackInUnit < 0) lane.firstPackInUnit = int64_t(packsInUnit_);
+    if (options_.recordPacks) lane.stats.packNumbers.push_back(result_.packs);
     lane.stats.bytes += taken;
     ++lane.stats.packs;
     emit(out);
@@ -401,6 +427,11 @@ class Muxer {
   uint64_t unitStartTime_ = 0;
   uint64_t videoUnitsInUnit_ = 0;
   uint64_t packsInUnit_ = 0;
+  std::array<uint32_t, 3> referenceEnds_{};
+  size_t referencesInUnit_ = 0;
+  bool unitVideoSeen_ = false;  // presentation span of the unit's pictures
+  uint64_t unitFirstPts_ = 0;
+  uint64_t unitEndPts_ = 0;
   bool videoSeen_ = false;
   uint64_t videoFirst_ = 0;
   uint64_t videoEnd_ = 0;

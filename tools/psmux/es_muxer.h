@@ -19,6 +19,10 @@ namespace vantrel::psmux {
 
 enum class EsCodec : uint8_t { Mpeg2Video, H264Video, Vc1Video, Ac3, Eac3, Dts, Lpcm, TrueHd, Subpicture };
 
+inline bool isVideoCodec(EsCodec codec) {
+  return codec == EsCodec::Mpeg2Video || codec == EsCodec::H264Video || codec == EsCodec::Vc1Video;
+}
+
 struct EsStream {
   EsCodec codec = EsCodec::Mpeg2Video;
   // MPEG-2 video: stream id E0 or E1; H.264: E2 or E3; VC-1: the stream id
@@ -40,6 +44,14 @@ struct MuxOptions {
   uint64_t unitLength = 45000;  // without video: a new video object unit after this long
   std::optional<CopyControl> copyControl;  // written once, after the first navigation pack
   int advancedContentPacks = 0;            // written after the copy-control pack
+  // Navigation packs as discs lay them out (discNavigationPack): GCI, PCI
+  // and a DSI that gives each unit's pack number, last pack, reference
+  // picture ends and presentation times. Off: the compact layout.
+  bool discNavigation = false;
+  // Packets of advanced content (advancedStreamPackets), one pack each,
+  // written after the advanced-content packs in the first unit.
+  std::vector<Bytes> advancedStreamPackets;
+  bool recordPacks = false;  // list every stream's packs in MuxedStream::packNumbers
 };
 
 struct MuxedStream {
@@ -48,17 +60,20 @@ struct MuxedStream {
   uint64_t packs = 0;
   uint64_t firstPts = 0;
   uint64_t lastPts = 0;
+  std::vector<uint64_t> packNumbers;  // with recordPacks: the stream's packs, counted from the first
 };
 
 struct MuxResult {
   uint64_t packs = 0;
   uint64_t navigationPacks = 0;
-  uint64_t nextScr = 0;  // scrStart for the next file of a chain
+  uint64_t firstScr = 0;  // of the first pack
+  uint64_t nextScr = 0;   // scrStart for the next file of a chain
   // Presentation start of the first picture and end of the last one of the
   // first video stream, as written into every DSI (0 without video).
   uint32_t firstVideoPtm = 0;
   uint32_t lastVideoPtm = 0;
   std::vector<MuxedStream> streams;  // in the order given
+  std::vector<uint64_t> unitStarts;  // pack number of every navigation pack
 };
 
 // Muxes until every source is exhausted. Throws std::invalid_argument for a

@@ -1,5 +1,6 @@
 #include "tools/psmux/ps_builder.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace vantrel::psmux {
@@ -256,6 +257,111 @@ Bytes advancedContentPack(uint64_t scr) {
   put16(packet, uint32_t(body.size()));
   append(packet, body);
   return pack(scr, {packet});
+}
+
+}  // namespace vantrel::psmux
+
+namespace vantrel::psmux {
+
+namespace {
+void store16(uint8_t* at, uint32_t value) {
+  at[0] = uint8_t(value >> 8);
+  at[1] = uint8_t(value);
+}
+
+void store32(uint8_t* at, uint32_t value) {
+  store16(at, value >> 16);
+  store16(at + 2, value & 0xFFFF);
+}
+
+Bytes privateStream2(uint8_t substream, size_t length) {
+  Bytes out;
+  startCode(out, 0xBF);
+  put16(out, uint32_t(length));
+  out.push_back(substream);
+  out.resize(6 + length, 0x00);
+  return out;
+}
+}  // namespace
+
+Bytes discNavigationPack(uint64_t scr, const Navigation& nav) {
+  Bytes out = packHeader(scr);
+  append(out, systemHeader(nav.audioBound, nav.videoBound, {0xB9, 0xB8, 0xBD, 0xBF, 0xFD}));
+  append(out, privateStream2(0x04, 257));
+  append(out, privateStream2(0x00, 977));
+  append(out, privateStream2(0x01, 755));
+  if (out.size() != kPackSize) throw std::logic_error("navigation pack of the wrong size");
+  out[nv::kGciData + nv::kGciCategory] = 0x40;
+  uint8_t* dsi = out.data() + nv::kDsiData;
+  store32(dsi + nv::kDsiScr, uint32_t(scr));
+  store16(dsi + nv::kDsiVobId, nav.vobNumber);
+  dsi[nv::kDsiCellId] = 1;
+  store32(dsi + nv::kDsiVobStartPtm, nav.firstVideoPtm);
+  store32(dsi + nv::kDsiVobEndPtm, nav.lastVideoPtm);
+  for (size_t i = 0; i < 8; ++i) store16(dsi + nv::kDsiAudioSync + 2 * i, nav.audioSync[i]);
+  for (size_t i = 0; i < 32; ++i) store32(dsi + nv::kDsiSubpictureSync + 4 * i, nav.subpictureSync[i]);
+  return out;
+}
+
+void setPackNumber(uint8_t* navPack, uint32_t lbn) {
+  store32(navPack + nv::kPciData + nv::kPciLbn, lbn);
+  store32(navPack + nv::kDsiData + nv::kDsiLbn, lbn);
+}
+
+void setUnitAddresses(uint8_t* navPack, const UnitAddresses& unit) {
+  setPackNumber(navPack, unit.lbn);
+  uint8_t* gci = navPack + nv::kGciData;
+  gci[nv::kGciStartPtm] = 0;
+  store32(gci + nv::kGciStartPtm + 1, unit.startPtm);
+  store32(navPack + nv::kPciData + nv::kPciStartPtm, unit.startPtm);
+  store32(navPack + nv::kPciData + nv::kPciEndPtm, unit.endPtm);
+  uint8_t* dsi = navPack + nv::kDsiData;
+  store32(dsi + nv::kDsiLastPack, unit.lastPack);
+  for (size_t i = 0; i < 3; ++i) store32(dsi + nv::kDsiReferenceEnds + 4 * i, unit.referenceEnds[i]);
+}
+
+void setInterleaving(uint8_t* navPack, const Interleaving& ilvu) {
+  uint8_t* dsi = navPack + nv::kDsiData;
+  store16(dsi + nv::kDsiCategory, ilvu.category);
+  store32(dsi + nv::kDsiIlvuEnd, ilvu.ilvuEnd);
+  store32(dsi + nv::kDsiNextIlvuStart, ilvu.nextIlvuStart);
+  store16(dsi + nv::kDsiNextIlvuSize, ilvu.nextIlvuSize);
+}
+
+std::vector<Bytes> advancedStreamPackets(uint8_t slot, const std::string& fileName, const Bytes& data) {
+  constexpr size_t kPayload = kPackSize - 14 - 6;  // 2028: a full pack
+  constexpr size_t kNameField = 31;
+  constexpr size_t kFirstHeader = 3 + kNameField, kOtherHeader = 4;
+  if (fileName.size() >= kNameField) throw std::invalid_argument("advanced stream file name too long");
+  if (data.size() <= kPayload - kFirstHeader) throw std::invalid_argument("advanced stream data fits one pack");
+  std::vector<Bytes> packets;
+  size_t at = 0;
+  while (at < data.size()) {
+    const bool first = at == 0;
+    const size_t header = first ? kFirstHeader : kOtherHeader;
+    size_t chunk = std::min(kPayload - header, data.size() - at);
+    // A pack must not end with 1 to 5 free bytes (too few for padding): leave
+    // some data for one more packet instead.
+    const size_t free = kPayload - header - chunk;
+    if (free > 0 && free < 6) chunk -= 6;
+    const bool last = at + chunk == data.size();
+    Bytes packet;
+    startCode(packet, 0xBF);
+    put16(packet, uint32_t(header + chunk));
+    packet.push_back(0x80);
+    packet.push_back(first ? 0x10 : last ? 0x20 : 0x00);
+    packet.push_back(slot);
+    if (first) {
+      packet.insert(packet.end(), fileName.begin(), fileName.end());
+      packet.resize(6 + kFirstHeader, 0x00);
+    } else {
+      packet.push_back(0x00);
+    }
+    packet.insert(packet.end(), data.begin() + std::ptrdiff_t(at), data.begin() + std::ptrdiff_t(at + chunk));
+    packets.push_back(std::move(packet));
+    at += chunk;
+  }
+  return packets;
 }
 
 }  // namespace vantrel::psmux

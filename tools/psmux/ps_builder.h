@@ -101,6 +101,58 @@ Bytes navigationPack(uint64_t scr, const Navigation& nav, Layout layout = Layout
 // Offset in a navigation pack of the first byte after the DSI substream id.
 size_t dsiDataOffset(Layout layout);
 
+// Navigation packs as HD DVD discs lay them out: a system header of five
+// stream entries, then three private-stream-2 packets: the GCI (substream
+// 04, 257 bytes) at pack offset 41, the PCI (00, 977) at 304 and the DSI
+// (01, 755) at 1287. Field offsets count from the byte after the substream
+// id; DSI fields follow the DVD layout (general information, seamless
+// playback information), the sync entries sit at 530 and 546.
+namespace nv {
+inline constexpr size_t kGci = 41, kPci = 304, kDsi = 1287;  // packet start codes
+inline constexpr size_t kGciData = kGci + 7, kPciData = kPci + 7, kDsiData = kDsi + 7;
+inline constexpr size_t kGciCategory = 0, kGciStartPtm = 1;  // GCI_CAT 40; the unit's start, 40 bits
+inline constexpr size_t kPciLbn = 0, kPciStartPtm = 12, kPciEndPtm = 16;
+inline constexpr size_t kDsiScr = 0, kDsiLbn = 4, kDsiLastPack = 8, kDsiReferenceEnds = 12;
+inline constexpr size_t kDsiVobId = 24, kDsiCellId = 27;
+inline constexpr size_t kDsiCategory = 32, kDsiIlvuEnd = 34, kDsiNextIlvuStart = 38, kDsiNextIlvuSize = 42;
+inline constexpr size_t kDsiVobStartPtm = 44, kDsiVobEndPtm = 48;
+inline constexpr size_t kDsiAudioSync = 530, kDsiSubpictureSync = 546;
+// Seamless playback categories: the unit lies in an interleaved unit, is
+// its first unit, is its last unit.
+inline constexpr uint16_t kInIlvu = 0x4000, kIlvuStart = 0x2000, kIlvuEnd = 0x1000;
+inline constexpr uint32_t kNoNextIlvu = 0x7FFFFFFF;
+}  // namespace nv
+
+// The navigation pack of a video object unit in the disc layout: the
+// fields of `nav`, the pack's SCR in the DSI, GCI_CAT 40 and cell 1. The
+// addresses of the unit are filled once it is complete (setUnitAddresses).
+Bytes discNavigationPack(uint64_t scr, const Navigation& nav);
+
+// What a disc navigation pack says about its unit. Addresses are pack
+// counts relative to the navigation pack (itself 0); lbn is its number in
+// the file.
+struct UnitAddresses {
+  uint32_t lbn = 0;
+  uint32_t lastPack = 0;
+  std::array<uint32_t, 3> referenceEnds{};  // packs ending the 1st to 3rd reference picture; 0: none
+  uint32_t startPtm = 0;  // presentation of the unit's first and after its last picture
+  uint32_t endPtm = 0;
+};
+void setUnitAddresses(uint8_t* navPack, const UnitAddresses& unit);
+
+// Seamless playback fields of a unit in an interleaved block: categories,
+// the last pack of its interleaved unit and the start and size of the next
+// interleaved unit of the same angle, all relative to the navigation pack.
+struct Interleaving {
+  uint16_t category = 0;
+  uint32_t ilvuEnd = 0;
+  uint32_t nextIlvuStart = nv::kNoNextIlvu;
+  uint16_t nextIlvuSize = 0;
+};
+void setInterleaving(uint8_t* navPack, const Interleaving& ilvu);
+// The navigation pack's number in its file, in the PCI and the DSI.
+void setPackNumber(uint8_t* navPack, uint32_t lbn);
+
 struct CopyControl {
   uint8_t byte12 = 0;  // bits 7-6: scrambled
   uint8_t byte24 = 0;  // validity flags
@@ -112,5 +164,14 @@ Bytes copyControlPacket(const CopyControl& cc);
 
 // An advanced-content pack: private stream 2 whose first payload byte is 80.
 Bytes advancedContentPack(uint64_t scr);
+
+// A file of the advanced content carried as ADV_PCKs: private-stream-2
+// packets of substream 80, each filling one pack, whose second byte holds
+// the status (first 10, middle 00, last 20) and third the slot. The first
+// packet names the file (31 bytes, zero-padded) and its data starts at
+// payload offset 34; the others carry data from offset 4. Throws
+// std::invalid_argument when the data fits one packet or the name is longer
+// than 30 characters.
+std::vector<Bytes> advancedStreamPackets(uint8_t slot, const std::string& fileName, const Bytes& data);
 
 }  // namespace vantrel::psmux

@@ -4,6 +4,8 @@
 #include <optional>
 #include <stdexcept>
 
+#include "tools/psmux/picture_type.h"
+
 namespace vantrel::psmux {
 
 namespace {
@@ -25,10 +27,6 @@ std::optional<StreamType> substreamType(uint8_t sub) {
   return std::nullopt;
 }
 
-bool isVideo(EsCodec codec) {
-  return codec == EsCodec::Mpeg2Video || codec == EsCodec::H264Video || codec == EsCodec::Vc1Video;
-}
-
 uint64_t timestamp(const uint8_t* p) {
   return (uint64_t(p[0] >> 1 & 7) << 30) | (uint64_t(p[1]) << 22) | (uint64_t(p[2] >> 1) << 15) |
          (uint64_t(p[3]) << 7) | uint64_t(p[4] >> 1);
@@ -42,7 +40,7 @@ class Reader {
  public:
   explicit Reader(std::vector<ReadStream>& streams) : streams_(streams) {
     for (const ReadStream& stream : streams_) {
-      if (isVideo(stream.codec)) {
+      if (isVideoCodec(stream.codec)) {
         primary_ = std::make_pair(stream.codec, stream.id);
         break;
       }
@@ -55,7 +53,13 @@ class Reader {
   }
 
   void finish() {
-    for (ReadStream& stream : streams_) setDurations(stream);
+    for (ReadStream& stream : streams_) {
+      setDurations(stream);
+      if (!isVideoCodec(stream.codec)) continue;
+      for (AccessUnit& unit : stream.units) {
+        unit.reference = isReferencePicture(stream.codec, unit.data.data(), unit.data.size());
+      }
+    }
   }
 
  private:
@@ -139,9 +143,9 @@ class Reader {
     unit.data.assign(payload + start, payload + size);
     unit.pts = *pts;
     if (dts && *dts != *pts) unit.dts = dts;
-    unit.randomAccess = !isVideo(type.codec) ||
+    unit.randomAccess = !isVideoCodec(type.codec) ||
                         (afterNavigation_ && primary_ == std::make_pair(type.codec, streamNumber));
-    if (isVideo(type.codec) && primary_ == std::make_pair(type.codec, streamNumber)) afterNavigation_ = false;
+    if (isVideoCodec(type.codec) && primary_ == std::make_pair(type.codec, streamNumber)) afterNavigation_ = false;
     stream.units.push_back(std::move(unit));
   }
 
@@ -156,7 +160,7 @@ class Reader {
       stream.lpcmFormat = header[4];
       stream.lpcmDynamicRange = header[5];
     }
-    if (isVideo(codec) && !primary_) primary_ = std::make_pair(codec, id);
+    if (isVideoCodec(codec) && !primary_) primary_ = std::make_pair(codec, id);
     streams_.push_back(std::move(stream));
     return streams_.back();
   }
@@ -170,7 +174,7 @@ class Reader {
   static void setDurations(ReadStream& stream) {
     std::vector<AccessUnit>& units = stream.units;
     if (units.empty()) return;
-    if (isVideo(stream.codec)) {
+    if (isVideoCodec(stream.codec)) {
       std::vector<uint64_t> times;
       for (const AccessUnit& unit : units) times.push_back(unit.pts);
       std::sort(times.begin(), times.end());

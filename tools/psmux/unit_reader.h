@@ -28,7 +28,8 @@ struct ReadStream {
 
 // Streams in the order they first appear. Appending the streams of a
 // following file of the same title continues them. Video units right after
-// a navigation pack may start a video object unit; video units last one
+// a navigation pack may start a video object unit, and know from their
+// picture headers whether they are reference pictures; video units last one
 // frame period (the smallest step between their time stamps), other units
 // until the next one. Throws std::runtime_error on a pack or packet that
 // does not parse; bytes before a stream's first time stamp are dropped.

@@ -27,6 +27,32 @@ Bytes entryBytes(const VtiEntry& entry) {
   grow(out, kEntryFieldsSize + 4 * std::max(entry.audio.size(), kAudioSlots) + kEntryTailSize);
   return out;
 }
+constexpr size_t kEvobTableSectorAt = 188;
+constexpr size_t kEvobEntrySize = 320;
+
+void addEvobTable(Bytes& out, const std::vector<VtiEvob>& evobs) {
+  const size_t sector = (out.size() + kSectorSize - 1) / kSectorSize;
+  set32(out, kEvobTableSectorAt, uint32_t(sector));
+  const size_t table = sector * kSectorSize;
+  const size_t first = 8 + 4 * evobs.size();
+  grow(out, table + first + kEvobEntrySize * evobs.size());
+  set32(out, table, uint32_t(evobs.size()));
+  set32(out, table + 4, uint32_t(first + kEvobEntrySize * evobs.size() - 1));
+  for (size_t i = 0; i < evobs.size(); ++i) {
+    const VtiEvob& evob = evobs[i];
+    set32(out, table + 8 + 4 * i, uint32_t(first + kEvobEntrySize * i));
+    const size_t at = table + first + kEvobEntrySize * i;
+    set16(out, at, 0x2000);  // advanced content
+    std::copy_n(evob.fileName.begin(), std::min<size_t>(evob.fileName.size(), 255), out.begin() + std::ptrdiff_t(at + 2));
+    set32(out, at + 262, evob.attribute);
+    set32(out, at + 266, evob.startPtm);
+    set32(out, at + 270, evob.endPtm);
+    set32(out, at + 274, evob.packs);
+    set16(out, at + 278, evob.index);
+    set32(out, at + 282, evob.firstScr);
+    std::fill_n(out.begin() + std::ptrdiff_t(at + 286), 16, 0xFF);  // interoperable-only fields
+  }
+}
 }  // namespace
 
 uint32_t vtiVideoAttribute(const VtiVideo& video) {
@@ -59,6 +85,7 @@ Bytes buildVti(const VtiLayout& layout) {
     std::copy(bytes.begin(), bytes.end(), out.begin() + std::ptrdiff_t(at));
     at += bytes.size();
   }
+  if (!layout.evobs.empty()) addEvobTable(out, layout.evobs);
   if (layout.wholeSectors) grow(out, (out.size() + kSectorSize - 1) / kSectorSize * kSectorSize);
   return out;
 }

@@ -42,6 +42,18 @@ struct VtiEntry {
   std::optional<uint16_t> audioCountOverride;  // store this A instead of audio.size()
 };
 
+// One EVOB's entry in the EVOB information table. The angle EVOBs of an
+// interleaved block share one file name, each with its own size.
+struct VtiEvob {
+  std::string fileName;    // e.g. "FEATURE_1.EVO"
+  uint32_t attribute = 1;  // 1-based attribute entry
+  uint32_t startPtm = 0;   // first video presentation time and its end (90 kHz)
+  uint32_t endPtm = 0;
+  uint32_t packs = 0;
+  uint16_t index = 1;
+  uint32_t firstScr = 0;
+};
+
 struct VtiLayout {
   std::string identifier = "ADVANCED-VTS";  // at most 12 characters
   uint32_t category = 2;                    // 2 Advanced VTS, 3 Interoperable VTS
@@ -51,6 +63,9 @@ struct VtiLayout {
   std::vector<VtiEntry> entries;
   std::optional<uint16_t> entryCountOverride;  // store this N instead of entries.size()
   bool wholeSectors = false;  // pad the file to a whole number of 2,048-byte sectors
+  // When given: the EVOB information table (320-byte entries) on the sector
+  // after the attribute entries, its sector number at offset 188.
+  std::vector<VtiEvob> evobs;
 };
 
 uint32_t vtiVideoAttribute(const VtiVideo& video);
