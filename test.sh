@@ -6,7 +6,7 @@ cd "$(dirname "$0")"
 source tools/scripts/ensure_packages.sh
 ensure_packages build-essential cmake ninja-build pkg-config libexpat1-dev googletest libgtest-dev libgmock-dev \
   ffmpeg dvdauthor mkvtoolnix mediainfo qt6-base-dev libgl-dev libjpeg-dev nlohmann-json3-dev \
-  clang libclang-rt-14-dev python3 xauth xvfb
+  clang libclang-rt-14-dev python3 xauth xvfb desktop-file-utils appstream
 
 build=${VANTREL_TEST_BUILD:-build-test}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVANTREL_SANITIZE=ON -DVANTREL_TESTS=ON

@@ -1,5 +1,6 @@
 #include "app/Fonts.h"
 
+#include <QApplication>
 #include <QFontDatabase>
 #include <QStringList>
 
@@ -11,7 +12,8 @@ bool installed(const QString& family) {
 
 QFont windowFont() {
   if (installed(QStringLiteral("Tahoma"))) return QFont(QStringLiteral("Tahoma"), 8);
-  return QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+  // The desktop's font, as the application was given it.
+  return QApplication::font();
 }
 
 QFont fixedFont() {
@@ -21,5 +23,9 @@ QFont fixedFont() {
 
 QString logFontFamily() {
   if (installed(QStringLiteral("Tahoma"))) return QStringLiteral("Tahoma");
-  return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
+  return QApplication::font().family();
+}
+
+double logPointSize() {
+  return QFontDatabase::systemFont(QFontDatabase::FixedFont).pointSizeF();
 }

@@ -9,3 +9,6 @@ QFont windowFont();
 QFont fixedFont();
 // The family of the message log; its sizes come from the log markup.
 QString logFontFamily();
+// The point size of the message log's default text: the size of the
+// desktop's fixed-pitch font, which users set for text of this kind.
+double logPointSize();

@@ -2,11 +2,16 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFile>
+#include <QIcon>
+#include <QLayout>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
-#include <QResizeEvent>
+#include <QRegularExpression>
+#include <QSaveFile>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -27,11 +32,6 @@ namespace {
 
 constexpr int kClientWidth = 653;
 constexpr int kClientHeight = 341;
-
-// The logo's left edge: centred for its 126 pixels, fixed on narrow windows.
-constexpr int kLogoHalfWidth = 63;
-constexpr int kNarrowWindow = 432;
-constexpr int kNarrowLogoLeft = 153;
 
 QString fromStd(const std::string& text) {
   return QString::fromUtf8(text.data(), qsizetype(text.size()));
@@ -58,6 +58,15 @@ char localeDecimalSeparator(const QLocale& locale) {
   return point.size() == 1 && point[0].unicode() < 0x80 ? char(point[0].unicode()) : '.';
 }
 
+// The program's icon: the installed theme's, else the built-in sizes.
+QIcon programIcon() {
+  QIcon builtIn;
+  for (int size : {16, 24, 32, 48, 64, 128, 256})
+    builtIn.addFile(QStringLiteral(":/icons/%1/org.corvane.Vantrel.png").arg(size),
+                    QSize(size, size));
+  return QIcon::fromTheme(QStringLiteral("org.corvane.Vantrel"), builtIn);
+}
+
 }  // namespace
 
 TfMain::TfMain(QStringList arguments, OperationSet operations, QWidget* parent)
@@ -73,16 +82,18 @@ TfMain::TfMain(QStringList arguments, OperationSet operations, QWidget* parent)
   };
 
   buildWindow();
+  setWindowIcon(programIcon());
   connectControls();
-  resize(kClientWidth, kClientHeight);
-  setMinimumSize(kClientWidth, kClientHeight);
+  // The layout sets the smallest size; the first size is the usual one
+  // unless the desktop's fonts need more.
+  layout()->activate();
+  resize(QSize(kClientWidth, kClientHeight).expandedTo(minimumSizeHint()));
   // The whole window takes dropped files: no control may catch them first.
   for (QWidget* child : findChildren<QWidget*>()) child->setAcceptDrops(false);
   setAcceptDrops(true);
 
   showBoxes(ws_.boxes, true);
   showButtons(ws_.buttons);
-  FormResize();
 }
 
 TfMain::~TfMain() {
@@ -100,6 +111,7 @@ TfMain::~TfMain() {
 }
 
 void TfMain::connectControls() {
+  connect(reMessage, &MessageLog::saveRequested, this, &TfMain::saveLog);
   connect(bbEVO, &QToolButton::clicked, this, &TfMain::bbEVOClick);
   connect(bbXPL, &QToolButton::clicked, this, &TfMain::bbXPLClick);
   connect(bbWorkdir, &QToolButton::clicked, this, &TfMain::bbWorkdirClick);
@@ -131,21 +143,8 @@ void TfMain::FormActivate() {
   if (arguments_.size() == 1) QTimer::singleShot(0, this, &TfMain::startFromCommandLine);
 }
 
-void TfMain::FormResize() {
-  if (!imLogo || !bottomRow_) return;
-  const int left = width() <= kNarrowWindow ? kNarrowLogoLeft : width() / 2 - kLogoHalfWidth;
-  const int rowLeft = bottomRow_->mapTo(this, QPoint(0, 0)).x();
-  imLogo->move(left - rowLeft, std::max(0, (bottomRow_->height() - imLogo->height()) / 2));
-}
-
-void TfMain::resizeEvent(QResizeEvent* event) {
-  QMainWindow::resizeEvent(event);
-  FormResize();
-}
-
 bool TfMain::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::Resize) {
-    if (watched == bottomRow_) FormResize();
     if (watched == splXPL && !treeLaidOut_ && splXPL->width() > 0) {
       treeLaidOut_ = true;
       const int rest = std::max(50, splXPL->width() - pendingTreeWidth_ - splXPL->handleWidth());
@@ -182,7 +181,8 @@ void TfMain::closeEvent(QCloseEvent* event) {
 }
 
 bool TfMain::FormCloseQuery() {
-  return vantrel::requestClose(ws_);
+  // A run that ended while the question was open no longer keeps the window.
+  return askToStop() != StopAnswer::No;
 }
 
 void TfMain::FormClose() {
@@ -195,6 +195,27 @@ void TfMain::cbFastCheckClick() {
 
 void TfMain::bClearClick() {
   reMessage->clearLines();
+}
+
+void TfMain::tickBoxes(std::span<QCheckBox* const> boxes, bool ticked) {
+  for (QCheckBox* box : boxes)
+    if (box->isEnabled()) box->setChecked(ticked);
+  cbVideoClick();
+}
+
+void TfMain::saveLog() {
+  const QString folder = eWorkdir->text().isEmpty()
+                             ? QFile::decodeName(QByteArray::fromStdString(ws_.paths.EVOdir))
+                             : eWorkdir->text();
+  const auto path = chooser_->chooseLogFile(this, folder);
+  if (!path) return;
+  QSaveFile file(*path);
+  QByteArray text = reMessage->toPlainText().toUtf8();
+  if (!text.isEmpty() && !text.endsWith('\n')) text.append('\n');
+  if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
+    if (errorReport_)
+      errorReport_(QStringLiteral("Cannot write file \"%1\". %2").arg(*path, file.errorString()));
+  }
 }
 
 void TfMain::cbVideoClick() {
@@ -271,7 +292,24 @@ void TfMain::showPlaylist() {
 void TfMain::setStatusPanel(int panel, const QString& text) {
   if (panel != 0 && panel != 1) return;
   StatusPanel[size_t(panel)]->setPanelText(text);
-  if (panel == 1) statusBar()->setToolTip(text);
+  if (panel == 1) {
+    statusBar()->setToolTip(text);
+    showProgress(text);
+  }
+}
+
+void TfMain::showProgress(const QString& detail) {
+  // The engine's progress text: "<done>/<size> Mbytes, Remaining time: ...".
+  static const QRegularExpression progress(QStringLiteral("(\\d+)/(\\d+) Mbytes, Remaining time"));
+  const QRegularExpressionMatch match = progress.match(detail);
+  if (!match.hasMatch() || !worker_) {
+    ProgressBar->hide();
+    return;
+  }
+  const int size = std::max(1, match.captured(2).toInt());
+  ProgressBar->setRange(0, size);
+  ProgressBar->setValue(std::min(size, match.captured(1).toInt()));
+  ProgressBar->show();
 }
 
 void TfMain::applyEvent(UiEvent& event) {

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 #include <array>
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 
 #include "app/FileDialogs.h"
@@ -18,6 +20,7 @@ class QLabel;
 class StatusBarPanel;
 class QLineEdit;
 class QPlainTextEdit;
+class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QSplitter;
@@ -107,13 +110,13 @@ class TfMain : public QMainWindow, public vantrel::DriverHost {
   QPushButton* bCancel = nullptr;
   QLabel* imLogo = nullptr;
   std::array<StatusBarPanel*, 2> StatusPanel{};
+  // Beside the panels while a run reports its progress.
+  QProgressBar* ProgressBar = nullptr;
 
   // Start-up: settings, stream boxes, locale, then the command line. Called
   // once, before the window is first shown, so that the stored placement
   // is applied without a visible jump.
   void FormActivate();
-  // Keeps the logo centred.
-  void FormResize();
   // Settings store: read once at start-up, written once at close.
   void RegRead();
   void RegWrite();
@@ -135,6 +138,10 @@ class TfMain : public QMainWindow, public vantrel::DriverHost {
   void cbFastCheckClick();
   void bClearClick();
   void cbVideoClick();
+  // "Tick all" / "Tick none" of a stream page: every enabled box of it.
+  void tickBoxes(std::span<QCheckBox* const> boxes, bool ticked);
+  // The log's "Save log..." as plain text, to a file the user chooses.
+  void saveLog();
 
   // The operations. Each returns false when it was refused because another
   // one is running.
@@ -181,7 +188,6 @@ class TfMain : public QMainWindow, public vantrel::DriverHost {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -209,6 +215,12 @@ class TfMain : public QMainWindow, public vantrel::DriverHost {
   void takeTicksFromBoxes();
   void showPlaylist();
   void setStatusPanel(int panel, const QString& text);
+  void showProgress(const QString& detail);
+
+  // The cancel rule, shared by Cancel and the close request.
+  enum class StopAnswer { No, Stopped, RunEnded };
+  StopAnswer askToStop();
+  bool runIsHeld();
 
   // Running operations (MainOperations.cpp).
   bool startOperation(const char* name, std::function<void()> body, bool touchesPlaylist = false);
@@ -239,6 +251,7 @@ class TfMain : public QMainWindow, public vantrel::DriverHost {
   QString workerError_;
   bool workerTouchesPlaylist_ = false;
   vantrel::OperationButtons buttonsBeforeRun_;
+  QPointer<QWidget> focusBeforeRun_;  // gets the focus back when the run ends
   std::atomic<bool> closing_{false};  // the close was granted; waits for the worker
   bool activated_ = false;
   int pendingTreeWidth_ = 96;

@@ -1,5 +1,6 @@
 // The window's controls: names, captions, hints, start states and layout.
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QFrame>
 #include <QGridLayout>
@@ -10,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
@@ -21,6 +23,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <span>
 
 #include "app/EditLimits.h"
 #include "app/Fonts.h"
@@ -71,11 +74,12 @@ QCheckBox* checkBox(QWidget* parent, const char* name, const QString& caption, b
   return box;
 }
 
-// Rows of eight boxes, filled column by column.
+// Rows of eight boxes, filled column by column, and beside them the
+// buttons that tick every box of the page that can be ticked, or none.
 template <size_t N>
-QWidget* boxPage(QWidget* parent, std::array<QCheckBox*, N>& boxes, const char* prefix, int digits,
+QWidget* boxPage(TfMain* window, std::array<QCheckBox*, N>& boxes, const char* prefix, int digits,
                  const QString& caption, const QString& boxHint) {
-  auto* page = new QWidget(parent);
+  auto* page = new QWidget(window);
   auto* grid = new QGridLayout(page);
   grid->setHorizontalSpacing(24);
   grid->setVerticalSpacing(2);
@@ -92,6 +96,21 @@ QWidget* boxPage(QWidget* parent, std::array<QCheckBox*, N>& boxes, const char* 
   const int columns = int((N + kBoxRows - 1) / kBoxRows);
   grid->setColumnStretch(columns, 1);
   grid->setRowStretch(kBoxRows, 1);
+
+  auto* ticks = new QVBoxLayout;
+  ticks->setSpacing(4);
+  const QString kind = QString::fromLatin1(prefix).mid(2);  // "Video", "Audio", "Sub"
+  for (bool tick : {true, false}) {
+    auto* button =
+        new QPushButton(tick ? QStringLiteral("Tick &all") : QStringLiteral("Tick &none"), page);
+    button->setObjectName((tick ? QStringLiteral("bTickAll") : QStringLiteral("bTickNone")) + kind);
+    QObject::connect(button, &QPushButton::clicked, window, [window, &boxes, tick] {
+      window->tickBoxes(std::span<QCheckBox* const>(boxes), tick);
+    });
+    ticks->addWidget(button);
+  }
+  ticks->addStretch(1);
+  grid->addLayout(ticks, 0, columns + 1, kBoxRows + 1, 1);
   return page;
 }
 
@@ -117,7 +136,8 @@ const char* const kAboutText =
 
 void TfMain::buildWindow() {
   setWindowTitle(QStringLiteral("Vantrel 0.627b2"));
-  setFont(windowFont());
+  // Without Tahoma the window keeps the desktop's font and follows it.
+  if (windowFont() != QApplication::font()) setFont(windowFont());
 
   auto* central = new QWidget(this);
   auto* column = new QVBoxLayout(central);
@@ -161,11 +181,19 @@ void TfMain::buildWindow() {
   StatusPanel[0]->setPanelText(QStringLiteral("Ready"));
   StatusPanel[1]->setPanelText(QStringLiteral("Select or drop an EVO file to demux"));
   statusBar()->setToolTip(QStringLiteral(" Select or drop an EVO file to demux"));
+  ProgressBar = named(new QProgressBar(statusBar()), "ProgressBar");
+  ProgressBar->setTextVisible(false);
+  ProgressBar->setFixedWidth(fontMetrics().averageCharWidth() * 16);
+  ProgressBar->setMaximumHeight(fontMetrics().height());
+  ProgressBar->hide();
+  statusBar()->addPermanentWidget(ProgressBar);
 
   // Enter presses Read EVO, as the default button of the window; on a
-  // focused push button it presses that button.
+  // focused push button it presses that button. A held key does not
+  // repeat: each press would start the run again and rewrite its outputs.
   for (auto key : {Qt::Key_Return, Qt::Key_Enter}) {
     auto* enter = new QShortcut(QKeySequence(key), this);
+    enter->setAutoRepeat(false);
     connect(enter, &QShortcut::activated, this, [this] {
       if (auto* focused = qobject_cast<QAbstractButton*>(focusWidget());
           focused && !qobject_cast<QCheckBox*>(focused) && !qobject_cast<QRadioButton*>(focused)) {
@@ -185,19 +213,25 @@ QWidget* TfMain::buildTopRow() {
 
   eEVOfile = named(new QLineEdit(row), "eEVOfile");
   eEVOfile->setReadOnly(true);
+  // The paths are shown, not typed: Tab and a disabled button's focus pass
+  // them by, so that their text is not selected behind the user's back.
+  eEVOfile->setFocusPolicy(Qt::ClickFocus);
   setHint(eEVOfile, QStringLiteral("Drop here the source EVO file|You cannot write here directly"));
   bbEVO = folderButton(row, "bbEVO", QStringLiteral("Browse an EVO (AOB, VOB) file"));
-  bReadEVO = pushButton(row, "bReadEVO", QStringLiteral("Read EVO"),
+  bReadEVO = pushButton(row, "bReadEVO", QStringLiteral("Read &EVO"),
                         QStringLiteral("Read the source EVO file to detect streams"));
   bReadEVO->setDefault(true);
 
   eXPLfile = named(new QLineEdit(QStringLiteral("VPLST000.XPL"), row), "eXPLfile");
   eXPLfile->setReadOnly(true);
+  eXPLfile->setFocusPolicy(Qt::ClickFocus);
   setHint(eXPLfile, QStringLiteral("Drop here the VPLST000.XPL"));
   eXPLfile->setMinimumWidth(
       eXPLfile->fontMetrics().horizontalAdvance(QStringLiteral("VPLST000.XPL")) + 16);
   bbXPL = folderButton(row, "bbXPL", QStringLiteral("Browse the HD DVD disc's VPLST000.XPL"));
-  bReadXPL = pushButton(row, "bReadXPL", QStringLiteral("Read XPL"),
+  bbEVO->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+  bbXPL->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
+  bReadXPL = pushButton(row, "bReadXPL", QStringLiteral("Read &XPL"),
                         QStringLiteral("Read the XPL file to detect stream infos"));
 
   layout->addWidget(eEVOfile, 3);
@@ -216,7 +250,7 @@ QWidget* TfMain::buildStatusPage() {
   layout->setContentsMargins(4, 4, 4, 4);
   layout->setSpacing(4);
   auto* row = new QHBoxLayout;
-  bClear = pushButton(page, "bClear", QStringLiteral("Clear"));
+  bClear = pushButton(page, "bClear", QStringLiteral("C&lear"));
   cbAutoClear = checkBox(page, "cbAutoClear", QStringLiteral("Auto clear"), false);
   row->addWidget(bClear);
   row->addWidget(cbAutoClear);
@@ -246,7 +280,7 @@ QWidget* TfMain::buildXplPage() {
   layout->setContentsMargins(4, 4, 4, 4);
   layout->setSpacing(4);
   auto* row = new QHBoxLayout;
-  bWriteChaps = pushButton(page, "bWriteChaps", QStringLiteral("Write chapters"));
+  bWriteChaps = pushButton(page, "bWriteChaps", QStringLiteral("&Write chapters"));
   bWriteChaps->setEnabled(false);
   row->addWidget(bWriteChaps);
   row->addStretch(1);
@@ -283,10 +317,9 @@ QWidget* TfMain::buildOptionPage() {
   columns->setContentsMargins(8, 6, 8, 6);
   columns->setSpacing(18);
 
-  // The left column grows with the window up to a readable width; the
-  // right one keeps its natural width beside it.
+  // The left column grows with the window; the right one keeps its natural
+  // width beside it.
   auto* leftColumn = new QWidget(page);
-  leftColumn->setMaximumWidth(480);
   auto* left = new QVBoxLayout(leftColumn);
   left->setContentsMargins(0, 0, 0, 0);
   left->setSpacing(3);
@@ -395,35 +428,43 @@ QWidget* TfMain::buildAboutPage() {
 
 QWidget* TfMain::buildBottomRow() {
   auto* row = new QWidget(this);
-  auto* layout = new QHBoxLayout(row);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->setSpacing(4);
-  bDemux = pushButton(row, "bDemux", QStringLiteral("Demux"),
+  auto* grid = new QGridLayout(row);
+  grid->setContentsMargins(0, 0, 0, 0);
+  grid->setHorizontalSpacing(4);
+  bDemux = pushButton(row, "bDemux", QStringLiteral("&Demux"),
                       QStringLiteral("Demux the source EVO to streams"));
   QFont bold = bDemux->font();
   bold.setBold(true);
   bDemux->setFont(bold);
-  bRebuild = pushButton(row, "bRebuild", QStringLiteral("Rebuild"));
-  bReadVTI = pushButton(row, "bReadVTI", QStringLiteral("Read VTI"));
-  bCancel = pushButton(row, "bCancel", QStringLiteral("Cancel"),
+  bRebuild = pushButton(row, "bRebuild", QStringLiteral("Re&build"));
+  bReadVTI = pushButton(row, "bReadVTI", QStringLiteral("Read &VTI"));
+  bCancel = pushButton(row, "bCancel", QStringLiteral("&Cancel"),
                        QStringLiteral("You can stop the actual process"));
-  layout->addWidget(bDemux);
-  layout->addWidget(bRebuild);
-  layout->addWidget(bReadVTI);
-  layout->addStretch(1);
-  layout->addWidget(bCancel);
+  bCancel->setShortcut(QKeySequence(Qt::Key_Escape));
 
-  // The logo is placed by FormResize, outside the layout.
+  auto* left = new QHBoxLayout;
+  left->setSpacing(4);
+  left->addWidget(bDemux);
+  left->addWidget(bRebuild);
+  left->addWidget(bReadVTI);
+  left->addStretch(1);
+
   imLogo = named(new QLabel(row), "imLogo");
   setHint(imLogo, QStringLiteral("HD DVD logo :-)"));
   const QImage logo = logoImage();
   if (!logo.isNull()) {
     imLogo->setPixmap(QPixmap::fromImage(logo));
-    imLogo->resize(logo.size());
+    imLogo->setFixedSize(logo.size());
   } else {
     imLogo->hide();
   }
-  row->setMinimumHeight(std::max(row->sizeHint().height(), logo.height()));
-  row->installEventFilter(this);
+
+  // Two sides of equal stretch keep the logo in the middle of the window
+  // while there is room; when there is not, the buttons push it aside.
+  grid->addLayout(left, 0, 0);
+  grid->addWidget(imLogo, 0, 1, Qt::AlignCenter);
+  grid->addWidget(bCancel, 0, 2, Qt::AlignRight | Qt::AlignVCenter);
+  grid->setColumnStretch(0, 1);
+  grid->setColumnStretch(2, 1);
   return row;
 }

@@ -5,10 +5,13 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QThread>
+#include <chrono>
 
 #include "app/Main.h"
 #include "app/NumEdit.h"
@@ -63,6 +66,7 @@ bool TfMain::startOperation(const char* name, std::function<void()> body, bool t
   events_->flush();
   copyOptionsToWorkspace();
   buttonsBeforeRun_ = ws_.buttons;
+  focusBeforeRun_ = focusWidget();
   workerError_.clear();
   workerTouchesPlaylist_ = touchesPlaylist;
   ws_.session.state.CancelRequested = false;
@@ -110,6 +114,10 @@ void TfMain::finishOperation() {
   takeTicksFromBoxes();  // ticks the user changed during the run
   showButtons(ws_.buttons);
   if (workerTouchesPlaylist_) showPlaylist();
+  ProgressBar->hide();
+  // The run disabled the button that had the focus; give it back.
+  if (focusBeforeRun_ && focusBeforeRun_->isEnabled() && focusBeforeRun_->isVisible())
+    focusBeforeRun_->setFocus(Qt::OtherFocusReason);
 
   const QString error = workerError_;
   workerError_.clear();
@@ -140,9 +148,51 @@ bool TfMain::bWriteChapsClick() {
 }
 
 bool TfMain::bReadVTIClick() {
-  return startOperation("Read VTI", [this] { operations_.readVTI(ws_); });
+  if (!startOperation("Read VTI", [this] { operations_.readVTI(ws_); })) return false;
+  PageControl->setCurrentIndex(StatusPage);  // where its report goes
+  return true;
+}
+
+// The cancel rule: a scan stops at once; a run that writes (Demux,
+// Rebuild) only after the user confirmed. The run is held at its next chunk
+// while the question is open, so that nothing more is written until the
+// answer, and "Cancelled." is logged only when the run really stops.
+TfMain::StopAnswer TfMain::askToStop() {
+  vantrel::ProcessingState& state = ws_.session.state;
+  if (!state.DemuxActive) {
+    state.CancelRequested = true;
+    return StopAnswer::Stopped;
+  }
+  state.Hold.hold();
+  struct Release {
+    vantrel::RunHold& hold;
+    ~Release() { hold.release(); }
+  } release{state.Hold};
+  if (!askYesNo("Are you sure to stop demuxing?")) return StopAnswer::No;
+  if (!runIsHeld()) {
+    // The run ended while the question was open (or never reached a chunk
+    // in time): nothing was stopped, so nothing is logged.
+    state.CancelRequested = true;
+    return StopAnswer::RunEnded;
+  }
+  state.CancelRequested = true;
+  log("Cancelled.");
+  return StopAnswer::Stopped;
+}
+
+bool TfMain::runIsHeld() {
+  // The run reaches its checkpoint within one chunk, unless it has passed
+  // its last one; a run that shows neither within the limit counts as ended.
+  constexpr auto kStep = std::chrono::milliseconds(20);
+  constexpr int kSteps = 250;
+  vantrel::RunHold& hold = ws_.session.state.Hold;
+  for (int i = 0; i < kSteps; ++i) {
+    if (hold.waitUntilHeld(kStep)) return true;
+    if (!worker_ || worker_->isFinished()) return false;
+  }
+  return false;
 }
 
 void TfMain::bCancelClick() {
-  vantrel::requestCancel(ws_);
+  askToStop();
 }

@@ -1,8 +1,11 @@
 #include "app/MessageLog.h"
 
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <memory>
 
 #include "app/Fonts.h"
 
@@ -13,8 +16,11 @@ MessageLog::MessageLog(QWidget* parent) : QTextEdit(parent), family_(logFontFami
   setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setUndoRedoEnabled(false);  // the log only grows; an undo stack would double its memory
+  const double base = vantrel::RunStyle{}.pointSize;
+  const double desktop = logPointSize();
+  if (desktop > 0) scale_ = desktop / base;
   QFont font(family_);
-  font.setPointSize(vantrel::RunStyle{}.pointSize);
+  font.setPointSizeF(base * scale_);
   document()->setDefaultFont(font);
   // The document is laid out lazily, so the scroll range grows after an
   // append: follow it to the end unless the user has scrolled since.
@@ -28,7 +34,7 @@ MessageLog::MessageLog(QWidget* parent) : QTextEdit(parent), family_(logFontFami
 QTextCharFormat MessageLog::formatFor(const vantrel::RunStyle& style) const {
   QTextCharFormat format;
   format.setFontFamilies({family_});
-  format.setFontPointSize(style.pointSize);
+  format.setFontPointSize(style.pointSize * scale_);
   format.setFontWeight(style.bold ? QFont::Bold : QFont::Normal);
   format.setFontItalic(style.italic);
   format.setFontUnderline(style.underline);
@@ -61,4 +67,14 @@ void MessageLog::appendLine(std::string_view markedUpLine) {
 void MessageLog::clearLines() {
   clear();
   lines_ = 0;
+}
+
+void MessageLog::contextMenuEvent(QContextMenuEvent* event) {
+  std::unique_ptr<QMenu> menu(createStandardContextMenu(event->pos()));
+  menu->addSeparator();
+  QAction* save = menu->addAction(QStringLiteral("Save log\u2026"));
+  save->setObjectName(QStringLiteral("saveLog"));
+  save->setEnabled(lines_ > 0);
+  connect(save, &QAction::triggered, this, &MessageLog::saveRequested);
+  menu->exec(event->globalPos());
 }

@@ -23,8 +23,18 @@ class MessageLog : public QTextEdit {
   // weight, slant, underline and colour (no colour: the palette's text).
   QTextCharFormat formatFor(const vantrel::RunStyle& style) const;
 
+ signals:
+  // "Save log..." was chosen in the context menu.
+  void saveRequested();
+
+ protected:
+  void contextMenuEvent(QContextMenuEvent* event) override;
+
  private:
   QString family_;
+  // The markup's sizes are for an 8-point log; the log follows the size of
+  // the desktop's fixed-pitch font and scales them alike.
+  double scale_ = 1.0;
   int lines_ = 0;
   bool followEnd_ = true;
 };

@@ -11,6 +11,8 @@ int main(int argc, char* argv[]) {
   std::signal(SIGXFSZ, SIG_IGN);
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("HD DVD Vantrel"));
+  // Lets the desktop match the window with its entry and icon.
+  QApplication::setDesktopFileName(QStringLiteral("org.corvane.Vantrel"));
 
   QStringList arguments = QApplication::arguments();
   arguments.removeFirst();  // the program itself

@@ -14,14 +14,4 @@ void requestCancel(Workspace& ws) {
   }
 }
 
-bool requestClose(Workspace& ws) {
-  ProcessingState& state = ws.session.state;
-  if (state.DemuxActive) {
-    requestCancel(ws);
-    return state.CancelRequested;
-  }
-  state.CancelRequested = true;
-  return true;
-}
-
 }  // namespace vantrel

@@ -5,8 +5,8 @@
 // buttons of ws as the window shows them afterwards (ws.notifyControls()
 // is called whenever they change). The window's button handlers and the
 // command line call them; front ends run them on a worker thread and call
-// requestCancel / requestClose from their user-interface thread. Starting
-// one operation after another ("Auto Demux") is the front end's choice.
+// requestCancel from their user-interface thread. Starting one operation
+// after another ("Auto Demux") is the front end's choice.
 
 #include "workspace/workspace.h"
 
@@ -30,8 +30,5 @@ void logframes(Workspace& ws);
 // Cancel: at once during a scan; during Demux or Rebuild only after "Are
 // you sure to stop demuxing?" is answered Yes (logs "Cancelled.").
 void requestCancel(Workspace& ws);
-
-// The front end wants to close: true when it may.
-bool requestClose(Workspace& ws);
 
 }  // namespace vantrel

@@ -38,11 +38,12 @@ class Pass {
 
  private:
   // The one place, before each chunk, where a pass asks whether to go on:
-  // the input may be used up, the user may have cancelled, a scan may have
-  // passed its fast-check size.
-  bool goesOn() const {
-    const ProcessingState& state = session_.state;
-    return in_.position() < in_.size() && !state.CancelRequested && !state.ScanLimitReached;
+  // the input may be used up, the user may have cancelled (the run waits
+  // here while the front end holds it), a scan may have passed its
+  // fast-check size.
+  bool goesOn() {
+    ProcessingState& state = session_.state;
+    return in_.position() < in_.size() && !state.stopAtChunk() && !state.ScanLimitReached;
   }
 
   // What happens once per chunk before it is parsed: progress and a turn for

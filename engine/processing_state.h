@@ -6,6 +6,7 @@
 #include <memory>
 #include <span>
 
+#include "engine/run_hold.h"
 #include "engine/stream_table.h"
 
 namespace vantrel {
@@ -51,6 +52,15 @@ struct ProcessingState {
   std::atomic<bool> CancelRequested{false};
   std::atomic<bool> DemuxActive{false};
   std::atomic<bool> ScanLimitReached{false};
+  // Held by the user-interface thread while it asks whether to stop.
+  RunHold Hold;
+
+  // The one checkpoint of a pass, before each chunk: waits while the run is
+  // held, then tells whether the user asked to stop.
+  bool stopAtChunk() {
+    Hold.checkpoint();
+    return CancelRequested;
+  }
 
   // The catalogue and the report flags of one kind, by slot.
   std::span<int32_t> streamIds(StreamKind kind);

@@ -218,7 +218,9 @@ class RebuildPass {
         position_(in.position()) {}
 
   void run() {
-    while (position_ < in_.size() && !cancelled()) {
+    // Before each chunk the run may be held while the user is asked
+    // whether to stop; a cancel is read there and before each pack.
+    while (position_ < in_.size() && !state_.stopAtChunk()) {
       const auto want = size_t(std::min<int64_t>(int64_t(kChunkSize), in_.size() - position_));
       const size_t got = in_.read(buffer_, want);
       if (got == 0) break;  // the file shrank under us
@@ -227,7 +229,6 @@ class RebuildPass {
   }
 
  private:
-  // Where the user's cancel is read: before each chunk and each pack.
   bool cancelled() const { return state_.CancelRequested; }
 
   void copyChunk(size_t got) {

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
 #include <QPushButton>
 #include <QSettings>
 #include <QTextBlock>
@@ -57,6 +58,11 @@ std::optional<QString> ScriptedChooser::chooseFolder(QWidget*, const QString& fo
   return next();
 }
 
+std::optional<QString> ScriptedChooser::chooseLogFile(QWidget*, const QString& folder) {
+  logFolders.push_back(folder);
+  return next();
+}
+
 ScriptedChooser* scriptChooser(TfMain& window) {
   auto chooser = std::make_unique<ScriptedChooser>();
   ScriptedChooser* raw = chooser.get();
@@ -64,25 +70,29 @@ ScriptedChooser* scriptChooser(TfMain& window) {
   return raw;
 }
 
-QuestionAnswerer::QuestionAnswerer(QMessageBox::StandardButton button)
+QuestionAnswerer::QuestionAnswerer(QMessageBox::StandardButton button,
+                                   std::function<void()> whileOpen)
     : timer_(std::make_unique<QTimer>()) {
   timer_->setInterval(10);
-  QObject::connect(timer_.get(), &QTimer::timeout, [this, button] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+  QObject::connect(timer_.get(), &QTimer::timeout, [this, button, whileOpen] {
+    QPointer<QMessageBox> box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (!box) return;
     seenText = box->text();
     seenDefault = box->standardButton(box->defaultButton());
-    answered = true;
     timer_->stop();
-    if (QAbstractButton* b = box->button(button)) b->click();
+    if (whileOpen) whileOpen();
+    answered = true;
+    if (box)
+      if (QAbstractButton* b = box->button(button)) b->click();
   });
   timer_->start();
 }
 
 QuestionAnswerer::~QuestionAnswerer() = default;
 
-std::unique_ptr<QuestionAnswerer> answerNextQuestion(QMessageBox::StandardButton button) {
-  return std::make_unique<QuestionAnswerer>(button);
+std::unique_ptr<QuestionAnswerer> answerNextQuestion(QMessageBox::StandardButton button,
+                                                     std::function<void()> whileOpen) {
+  return std::make_unique<QuestionAnswerer>(button, std::move(whileOpen));
 }
 
 void OperationLog::record(const char* call, const std::string& source) {
@@ -127,7 +137,7 @@ QString writeFile(const QString& path, const vantrel::psmux::Bytes& bytes) {
   return path;
 }
 
-vantrel::psmux::Bytes smallTitle(int fillerPacks) {
+vantrel::psmux::Bytes smallTitle(int fillerPacks, size_t fillerBytes) {
   using namespace vantrel::psmux;
   constexpr uint32_t kFirstPtm = 90000;
   Bytes title;
@@ -139,15 +149,16 @@ vantrel::psmux::Bytes smallTitle(int fillerPacks) {
   nav.subpictureSync[2] = 1;
   append(title, navigationPack(scr++, nav));
 
-  auto videoPack = [&](uint32_t pts) {
+  auto videoPack = [&](uint32_t pts, size_t extra) {
     Pes video;
     video.streamId = 0xE0;
     video.pts = pts;
     // Two picture start codes.
     video.payload = {0x00, 0x00, 0x01, 0x00, 0x11, 0x22, 0x00, 0x00, 0x01, 0x00, 0x33, 0x44};
+    video.payload.resize(video.payload.size() + extra, 0x55);
     append(title, packWithPes(scr++, video));
   };
-  videoPack(kFirstPtm);
+  videoPack(kFirstPtm, 0);
 
   Pes audio;
   audio.streamId = 0xBD;
@@ -163,7 +174,8 @@ vantrel::psmux::Bytes smallTitle(int fillerPacks) {
   append(sub.payload, {0x00, 0x04, 0x77, 0x88});
   append(title, packWithPes(scr++, sub));
 
-  for (int i = 0; i < fillerPacks; ++i) videoPack(kFirstPtm + 3600u * uint32_t(i + 1));
+  title.reserve(title.size() + size_t(fillerPacks) * vantrel::psmux::kPackSize);
+  for (int i = 0; i < fillerPacks; ++i) videoPack(kFirstPtm + 3600u * uint32_t(i + 1), fillerBytes);
   return title;
 }
 

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -39,9 +40,10 @@ class ScriptedChooser : public FileChooser {
   std::optional<QString> choosePlaylist(QWidget*, const QString& folder,
                                         const QString& proposedName) override;
   std::optional<QString> chooseFolder(QWidget*, const QString& folder) override;
+  std::optional<QString> chooseLogFile(QWidget*, const QString& folder) override;
 
   std::deque<std::optional<QString>> answers;
-  QStringList sourceFolders, playlistFolders, playlistNames, folderStarts;
+  QStringList sourceFolders, playlistFolders, playlistNames, folderStarts, logFolders;
 
  private:
   std::optional<QString> next();
@@ -51,11 +53,12 @@ class ScriptedChooser : public FileChooser {
 ScriptedChooser* scriptChooser(TfMain& window);
 
 // Clicks `button` in the next message box that opens, and remembers its
-// text. Create it before the action that opens the box; it stops looking
-// when it goes out of scope.
+// text; `whileOpen` runs first, with the box open. Create it before the
+// action that opens the box; it stops looking when it goes out of scope.
 class QuestionAnswerer {
  public:
-  explicit QuestionAnswerer(QMessageBox::StandardButton button);
+  explicit QuestionAnswerer(QMessageBox::StandardButton button,
+                            std::function<void()> whileOpen = {});
   ~QuestionAnswerer();
   QString seenText;
   QMessageBox::StandardButton seenDefault = QMessageBox::NoButton;
@@ -64,7 +67,8 @@ class QuestionAnswerer {
  private:
   std::unique_ptr<QTimer> timer_;
 };
-std::unique_ptr<QuestionAnswerer> answerNextQuestion(QMessageBox::StandardButton button);
+std::unique_ptr<QuestionAnswerer> answerNextQuestion(QMessageBox::StandardButton button,
+                                                     std::function<void()> whileOpen = {});
 
 // Operations that record what they were asked to do and do nothing else.
 // They record on the worker thread; the test reads copies.
@@ -85,8 +89,9 @@ OperationSet recordingOperations(std::shared_ptr<OperationLog> log);
 QString writeFile(const QString& path, const vantrel::psmux::Bytes& bytes);
 
 // A small title: navigation pack, MPEG-2 video on E0, AC-3 on 80, a
-// subpicture on 22, then `fillerPacks` more video packs.
-vantrel::psmux::Bytes smallTitle(int fillerPacks = 0);
+// subpicture on 22, then `fillerPacks` more video packs, each with
+// `fillerBytes` more bytes of payload (a large title that demuxes slowly).
+vantrel::psmux::Bytes smallTitle(int fillerPacks = 0, size_t fillerBytes = 0);
 
 // The text of the log, one line per block.
 QStringList logLines(const TfMain& window);

@@ -1,6 +1,7 @@
 // The window with the program's own operations: Read EVO fills the stream
-// boxes, Demux writes the ticked streams, Cancel and closing stop a running
-// Demux, errors reach the error report. Saves a screenshot of every page.
+// boxes, Demux writes the ticked streams, Cancel and closing hold a running
+// Demux while they ask and stop it on Yes, errors reach the error report.
+// Saves a screenshot of every page.
 
 #include <QCheckBox>
 #include <QDir>
@@ -14,60 +15,20 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QToolButton>
-#include <condition_variable>
-#include <mutex>
 
 #include "app/MessageLog.h"
+#include "app/NumEdit.h"
 #include "app/StatusBarPanel.h"
 #include "tests/app/app_test_support.h"
 #include "tests/app/suites.h"
 
 using namespace app_test;
+using namespace std::chrono_literals;
 
 namespace {
 
-// A window whose worker can be held at the engine's next progress report
-// (every 4 MiB), so that a question is answered while a pass is surely
-// under way.
-class HoldingWindow : public TfMain {
- public:
-  using TfMain::TfMain;
-  ~HoldingWindow() override { release(); }
-
-  void pump() override {
-    TfMain::pump();
-    if (!armed.exchange(false)) return;
-    std::unique_lock lock(mutex_);
-    held = true;
-    wake_.wait(lock, [this] { return released_; });
-    held = false;
-  }
-  void arm() {
-    std::lock_guard lock(mutex_);
-    released_ = false;
-    armed = true;
-  }
-  void release() {
-    std::lock_guard lock(mutex_);
-    released_ = true;
-    wake_.notify_all();
-  }
-
-  std::atomic<bool> armed{false};
-  std::atomic<bool> held{false};
-
- private:
-  std::mutex mutex_;
-  std::condition_variable wake_;
-  bool released_ = true;
-};
-
 qint64 sizeOf(const QString& path) {
   return QFileInfo(path).size();
-}
-
-bool bothSeen(const QStringList& lines, const QString& a, const QString& b) {
-  return lines.contains(a) && lines.contains(b);
 }
 
 }  // namespace
@@ -152,91 +113,72 @@ class DriversTest : public QObject {
     QCOMPARE(int(logLines(window).count(QStringLiteral("Done."))), 2);
   }
 
-  void cancelDuringADemuxAnsweredNoThenYes() {
-    const QString source = writeFile(dir_->filePath("FEATURE_1.EVO"), smallTitle(3000));
-    const QString video = out_ + QStringLiteral("/FEATURE_1.MPEG-2.stream.0.mpv");
-    HoldingWindow window;
-    window.FormActivate();
-    window.eWorkdir->setText(out_);
-    window.show();
-    window.WMDropFiles({source});
-    QTRY_VERIFY(!window.operationRunning());
-
-    // No: the demux runs to its end.
-    window.arm();
-    QVERIFY(window.bDemuxClick());
-    QTRY_VERIFY(window.held);
-    QTRY_VERIFY(window.bCancel->isEnabled());
-    {
-      auto no = answerNextQuestion(QMessageBox::No);
-      QTest::mouseClick(window.bCancel, Qt::LeftButton);
-      QVERIFY(no->answered);
-      QCOMPARE(no->seenText, QStringLiteral("Are you sure to stop demuxing?"));
-    }
-    window.release();
-    QTRY_VERIFY(!window.operationRunning());
-    QVERIFY(!logLines(window).contains(QStringLiteral("Cancelled.")));
-    const qint64 whole = sizeOf(video);
-    QVERIFY(whole > 3000 * 10);
-
-    // Yes: the pass stops at its next chunk, what was written is kept.
-    window.arm();
-    QVERIFY(window.bDemuxClick());
-    QTRY_VERIFY(window.held);
-    QTRY_VERIFY(window.bCancel->isEnabled());
-    {
-      auto yes = answerNextQuestion(QMessageBox::Yes);
-      QTest::mouseClick(window.bCancel, Qt::LeftButton);
-      QVERIFY(yes->answered);
-    }
-    window.release();
-    QTRY_VERIFY(!window.operationRunning());
-    const QStringList lines = logLines(window);
-    QVERIFY(lines.contains(QStringLiteral("Cancelled.")));
-    QCOMPARE(lines.last(), QString());
-    QVERIFY(sizeOf(video) > 0);
-    QVERIFY(sizeOf(video) < whole);
-    QVERIFY(window.bDemux->isEnabled() && !window.bCancel->isEnabled());
+  void theStopQuestionHoldsTheRun_data() {
+    QTest::addColumn<bool>("close");
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("Cancel, No") << false << false;
+    QTest::newRow("Cancel, Yes") << false << true;
+    QTest::newRow("close, No") << true << false;
+    QTest::newRow("close, Yes") << true << true;
   }
 
-  void closingDuringADemux() {
-    const QString source = writeFile(dir_->filePath("FEATURE_1.EVO"), smallTitle(3000));
+  // A demux of a large title, asked to stop by Cancel or by closing the
+  // window: while the question is open nothing more is written; Yes stops
+  // the run and keeps what was written, No lets it finish.
+  void theStopQuestionHoldsTheRun() {
+    QFETCH(bool, close);
+    QFETCH(bool, yes);
+    constexpr int kPacks = 40'000;  // 80 MiB
+    constexpr qint64 kExtra = 1'900;
+    const QString source =
+        writeFile(dir_->filePath("FEATURE_1.EVO"), smallTitle(kPacks, size_t(kExtra)));
     const QString video = out_ + QStringLiteral("/FEATURE_1.MPEG-2.stream.0.mpv");
-    HoldingWindow window;
+    const qint64 whole = 12 + kPacks * (12 + kExtra);  // every video payload
+    TfMain window;
     window.FormActivate();
     window.eWorkdir->setText(out_);
+    window.ieFastSize->setValue(1);
     window.show();
     window.WMDropFiles({source});
-    QTRY_VERIFY(!window.operationRunning());
-
-    window.arm();
+    QTRY_VERIFY_WITH_TIMEOUT(!window.operationRunning(), 20000);
     QVERIFY(window.bDemuxClick());
-    QTRY_VERIFY(window.held);
-    {
-      auto no = answerNextQuestion(QMessageBox::No);
-      QVERIFY(!window.close());
-      QVERIFY(no->answered);
-    }
-    QVERIFY(window.isVisible());
-    {
-      auto yes = answerNextQuestion(QMessageBox::Yes);
+    QTRY_VERIFY(sizeOf(video) > 0 && window.bCancel->isEnabled());
+
+    qint64 atOpen = -1;
+    qint64 later = -1;
+    bool runningWhileOpen = false;
+    auto answer = answerNextQuestion(yes ? QMessageBox::Yes : QMessageBox::No, [&] {
+      runningWhileOpen = window.workspace().session.state.Hold.waitUntilHeld(10s);
+      atOpen = sizeOf(video);
+      QTest::qWait(400);
+      later = sizeOf(video);
+      runningWhileOpen = runningWhileOpen && window.operationRunning();
+    });
+    if (close)
       window.close();
-      QVERIFY(yes->answered);
+    else
+      QTest::mouseClick(window.bCancel, Qt::LeftButton);
+    QVERIFY(answer->answered);
+    QCOMPARE(answer->seenText, QStringLiteral("Are you sure to stop demuxing?"));
+    QVERIFY(runningWhileOpen);
+    QCOMPARE(later, atOpen);
+    QVERIFY(atOpen < whole);
+
+    QTRY_VERIFY_WITH_TIMEOUT(!window.operationRunning(), 60000);
+    const QStringList lines = logLines(window);
+    const qsizetype cancelled = lines.indexOf(QStringLiteral("Cancelled."));
+    if (yes) {
+      QVERIFY(cancelled >= 0);
+      QVERIFY(cancelled < lines.lastIndexOf(QStringLiteral("Done.")));
+      QVERIFY(sizeOf(video) >= atOpen);
+      QVERIFY(sizeOf(video) < whole);
+      QTRY_COMPARE(window.isVisible(), !close);
+    } else {
+      QCOMPARE(cancelled, qsizetype(-1));
+      QCOMPARE(lines.count(QStringLiteral("Done.")), 2);
+      QCOMPARE(sizeOf(video), whole);
+      QVERIFY(window.isVisible());
     }
-    QVERIFY(window.isVisible());  // it waits for the run to stop
-    {
-      auto again = answerNextQuestion(QMessageBox::No);
-      window.close();  // asked once is enough
-      QTest::qWait(50);
-      QVERIFY(!again->answered);
-    }
-    window.release();
-    QTRY_VERIFY(!window.isVisible());
-    QVERIFY(!window.operationRunning());
-    QVERIFY(bothSeen(logLines(window), QStringLiteral("Cancelled."), QStringLiteral("Done.")));
-    QVERIFY(sizeOf(video) > 0);
-    QVERIFY(QSettings(QStringLiteral("Corvane Software"), QStringLiteral("Vantrel"))
-                .contains("Install"));
   }
 
   void aSourceThatCannotBeOpenedIsReported() {

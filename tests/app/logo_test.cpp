@@ -1,14 +1,10 @@
-// The logo: decoded with libjpeg from the built-in picture, placed centred.
+// The logo: decoded with libjpeg from the built-in picture.
 
 #include <QBuffer>
 #include <QFile>
-#include <QLabel>
-#include <QPushButton>
 #include <QTest>
 
 #include "app/JpegImage.h"
-#include "app/Main.h"
-#include "tests/app/app_test_support.h"
 #include "tests/app/suites.h"
 
 namespace {
@@ -73,31 +69,6 @@ class LogoTest : public QObject {
     bytes[sof + 7] = char(0xEA);
     bytes[sof + 8] = char(0x60);
     QVERIFY(decodeJpeg(bytes).isNull());
-  }
-
-  void theLogoStaysCentred() {
-    app_test::SettingsSandbox sandbox;
-    TfMain window;
-    window.show();
-    const auto logoLeft = [&] { return window.imLogo->mapTo(&window, QPoint(0, 0)).x(); };
-    window.resize(661, 375);
-    QCoreApplication::processEvents();
-    QCOMPARE(logoLeft(), 661 / 2 - 63);
-    window.resize(1000, 500);
-    QCoreApplication::processEvents();
-    QCOMPARE(logoLeft(), 437);
-    QVERIFY(!window.imLogo->pixmap().isNull());
-    QCOMPARE(window.imLogo->toolTip(), QStringLiteral("HD DVD logo :-)"));
-    // At the smallest size the logo sits between Read VTI and Cancel,
-    // overlapping neither.
-    window.resize(window.minimumSize());
-    QCoreApplication::processEvents();
-    const QRect logo(window.imLogo->mapTo(&window, QPoint(0, 0)), window.imLogo->size());
-    for (QWidget* w :
-         {static_cast<QWidget*>(window.bReadVTI), static_cast<QWidget*>(window.bCancel)}) {
-      const QRect button(w->mapTo(&window, QPoint(0, 0)), w->size());
-      QVERIFY(!logo.intersects(button));
-    }
   }
 };
 

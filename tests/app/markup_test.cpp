@@ -6,6 +6,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include "app/Fonts.h"
 #include "app/MessageLog.h"
 #include "tests/app/suites.h"
 
@@ -21,6 +22,12 @@ QTextCharFormat formatAt(const MessageLog& log, int line, int column) {
 
 QString lineText(const MessageLog& log, int line) {
   return log.document()->findBlockByNumber(line).text();
+}
+
+// The log's sizes: the markup's 8, 10 and 12 points scaled to the
+// desktop's fixed-pitch font size.
+double points(double markup) {
+  return markup * logPointSize() / 8.0;
 }
 
 bool isBold(const QTextCharFormat& f) {
@@ -48,7 +55,7 @@ class MarkupTest : public QObject {
     for (int i = 13; i < 27; ++i)
       QVERIFY2(!isBold(formatAt(log, 0, i)), qPrintable(QString::number(i)));
     QVERIFY(hasDefaultColour(formatAt(log, 0, 0)));
-    QCOMPARE(formatAt(log, 0, 0).fontPointSize(), 8.0);
+    QCOMPARE(formatAt(log, 0, 0).fontPointSize(), points(8));
   }
 
   void blueNumbersAroundARegularCross() {
@@ -83,16 +90,16 @@ class MarkupTest : public QObject {
       QVERIFY(!f.fontItalic());
       QVERIFY(!f.fontUnderline());
       QVERIFY(hasDefaultColour(f));
-      QCOMPARE(f.fontPointSize(), 8.0);
+      QCOMPARE(f.fontPointSize(), points(8));
     }
   }
 
   void sizesItalicUnderline() {
     MessageLog log;
     log.appendLine("[s2]big[/s2]small [s1]mid[/s1][i]it[/i][u]un[/u]");
-    QCOMPARE(formatAt(log, 0, 0).fontPointSize(), 12.0);
-    QCOMPARE(formatAt(log, 0, 3).fontPointSize(), 8.0);
-    QCOMPARE(formatAt(log, 0, 9).fontPointSize(), 10.0);
+    QCOMPARE(formatAt(log, 0, 0).fontPointSize(), points(12));
+    QCOMPARE(formatAt(log, 0, 3).fontPointSize(), points(8));
+    QCOMPARE(formatAt(log, 0, 9).fontPointSize(), points(10));
     QVERIFY(formatAt(log, 0, 12).fontItalic());
     QVERIFY(!formatAt(log, 0, 12).fontUnderline());
     QVERIFY(formatAt(log, 0, 14).fontUnderline());

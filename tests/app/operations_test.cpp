@@ -3,6 +3,7 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
@@ -17,6 +18,7 @@
 
 #include "app/MessageLog.h"
 #include "app/NumEdit.h"
+#include "app/StatusBarPanel.h"
 #include "common/file_io.h"
 #include "tests/app/app_test_support.h"
 #include "tests/app/suites.h"
@@ -27,13 +29,13 @@ using namespace std::chrono_literals;
 namespace {
 
 // A pass of the engine as the window sees it: Cancel enabled, the flag
-// cleared at the start, lines logged until the flag is set.
+// cleared at the start, lines logged at each checkpoint until it stops.
 void passUntilCancelled(vantrel::Workspace& ws, std::atomic<int>* lines = nullptr) {
   auto& state = ws.session.state;
   state.CancelRequested = false;
   ws.host.setCancelEnabled(true);
   int n = 0;
-  while (!state.CancelRequested) {
+  while (!state.stopAtChunk()) {
     ws.host.log("   working [bl]" + std::to_string(n) + "[/bl]");
     if (lines) *lines = ++n;
     ws.host.pump();
@@ -336,6 +338,51 @@ class OperationsTest : public QObject {
     QCOMPARE(window.PageControl->currentIndex(), int(TfMain::OptionPage));
     stop = true;
     QTRY_VERIFY(!window.operationRunning());
+  }
+
+  void theKeysOfTheWindow() {
+    auto calls = std::make_shared<OperationLog>();
+    OperationSet ops = recordingOperations(calls);
+    ops.readEVO = [](vantrel::Workspace& ws) {
+      ws.host.slog("12/100 Mbytes, Remaining time: 0:00:05", 1);
+      passUntilCancelled(ws);
+    };
+    TfMain window({}, ops);
+    window.FormActivate();
+    auto* chooser = scriptChooser(window);
+    window.cbAutoRead->setChecked(false);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+
+    // Ctrl+O chooses the source, Ctrl+Shift+O the playlist.
+    QTemporaryDir dir;
+    const QString source = writeFile(dir.filePath("HVDVD_TS/FEATURE_1.EVO"), smallTitle());
+    chooser->answers = {source, std::nullopt};
+    QTest::keyClick(&window, Qt::Key_O, Qt::ControlModifier);
+    QTRY_COMPARE(window.eEVOfile->text(), source);
+    QCOMPARE(window.focusWidget(), window.bReadEVO);
+    QTest::keyClick(&window, Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
+    QTRY_COMPARE(chooser->playlistFolders.size(), 1);
+
+    // Alt+E reads; the progress shows beside the panels; Esc stops a scan.
+    QTest::keyClick(&window, Qt::Key_E, Qt::AltModifier);
+    QTRY_VERIFY(window.bCancel->isEnabled());
+    QTRY_VERIFY(window.ProgressBar->isVisible());
+    QCOMPARE(window.ProgressBar->value(), 12);
+    QCOMPARE(window.ProgressBar->maximum(), 100);
+    QCOMPARE(window.StatusPanel[1]->text(),
+             QStringLiteral(" 12/100 Mbytes, Remaining time: 0:00:05"));
+    QVERIFY(window.focusWidget() != window.eXPLfile);
+    QTest::keyClick(&window, Qt::Key_Escape);
+    QTRY_VERIFY(!window.operationRunning());
+    QVERIFY(!window.ProgressBar->isVisible());
+    QCOMPARE(window.focusWidget(), window.bReadEVO);  // back where it was
+
+    // Alt+V reads the title set, on the Status page.
+    window.PageControl->setCurrentIndex(TfMain::OptionPage);
+    QTest::keyClick(&window, Qt::Key_V, Qt::AltModifier);
+    QTRY_COMPARE(calls->calls(), std::vector<std::string>{"readVTI"});
+    QCOMPARE(window.PageControl->currentIndex(), int(TfMain::StatusPage));
   }
 
  private:

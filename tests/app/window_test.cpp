@@ -1,15 +1,23 @@
 // The window as it opens: controls, captions, hints, start states, status
 // panels, enabling rules, the command line and the default button.
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QContextMenuEvent>
+#include <QFile>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include "app/MessageLog.h"
@@ -64,7 +72,18 @@ class WindowTest : public QObject {
     QCOMPARE(window.eXPLfile->text(), QStringLiteral("VPLST000.XPL"));
     QVERIFY(window.eEVOfile->isReadOnly());
     QVERIFY(window.eXPLfile->isReadOnly());
-    QCOMPARE(window.bReadEVO->text(), QStringLiteral("Read EVO"));
+    // The captions as shown; each button has an Alt key of its own.
+    const std::pair<QAbstractButton*, const char*> captions[] = {
+        {window.bReadEVO, "Read EVO"}, {window.bReadXPL, "Read XPL"},
+        {window.bDemux, "Demux"},      {window.bRebuild, "Rebuild"},
+        {window.bReadVTI, "Read VTI"}, {window.bCancel, "Cancel"},
+        {window.bClear, "Clear"},      {window.bWriteChaps, "Write chapters"}};
+    QSet<QKeySequence> keys;
+    for (const auto& [button, caption] : captions) {
+      QCOMPARE(QString(button->text()).remove(QLatin1Char('&')), QLatin1String(caption));
+      keys.insert(QKeySequence::mnemonic(button->text()));
+    }
+    QCOMPARE(keys.size(), qsizetype(std::size(captions)));
     QCOMPARE(window.bCancel->toolTip(), QStringLiteral("You can stop the actual process"));
     QCOMPARE(window.eSubExt->toolTip(), QStringLiteral("This is real .sup format, don't change!"));
     QVERIFY(window.bDemux->font().bold());
@@ -202,6 +221,14 @@ class WindowTest : public QObject {
     QTest::keyClick(window.ieFastSize, Qt::Key_Return);
     QTRY_COMPARE(ops->calls().size(), size_t(2));
     QCOMPARE(ops->calls()[1], std::string("readEVO"));
+
+    // A held key repeats its press: that starts nothing again.
+    QTRY_VERIFY(!window.operationRunning());
+    for (int i = 0; i < 3; ++i)
+      QTest::simulateEvent(window.focusWidget(), true, Qt::Key_Return, Qt::NoModifier,
+                           QStringLiteral("\r"), true);
+    QTest::qWait(20);
+    QCOMPARE(ops->calls().size(), size_t(2));
   }
 
   void streamBoxClicksSwitchDemuxAndRebuild() {
@@ -234,7 +261,52 @@ class WindowTest : public QObject {
       QCOMPARE(window.bRebuild->isEnabled(), evo);
       QCOMPARE(window.workspace().boxes.selection().subpicture[2], true);
       QCOMPARE(window.workspace().boxes.selection().audio[0], false);
+
+      // Each page ticks all of its streams, or none.
+      for (const char* page : {"Video", "Audio", "Sub"})
+        window.findChild<QPushButton*>(QStringLiteral("bTickNone") + QLatin1String(page))->click();
+      QVERIFY(!window.bDemux->isEnabled());
+      window.findChild<QPushButton*>(QStringLiteral("bTickAllAudio"))->click();
+      QVERIFY(window.cbAudio[0]->isChecked() && window.cbAudio[1]->isChecked());
+      QVERIFY(!window.cbAudio[2]->isChecked());  // no stream there
+      QVERIFY(window.bDemux->isEnabled());
+      QVERIFY(window.workspace().boxes.audio[1].ticked &&
+              !window.workspace().boxes.video[0].ticked);
     }
+  }
+
+  void theLogIsSavedAsPlainText() {
+    QStringList reports;
+    TfMain window;
+    window.setErrorReport([&](const QString& message) { reports.push_back(message); });
+    auto* chooser = scriptChooser(window);
+    window.show();
+    window.log("[b]MPEG-2[/b] video stream ");
+    window.log("   Frame rate = [bl]23.976[/bl] fps");
+    QTemporaryDir dir;
+    chooser->answers = {dir.filePath("log.txt"), dir.filePath("missing/log.txt")};
+
+    // The log's context menu offers copying and saving.
+    QStringList offered;
+    QTimer::singleShot(50, &window, [&] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      if (!menu) return;
+      for (QAction* action : menu->actions()) offered.push_back(action->text());
+      if (auto* save = menu->findChild<QAction*>(QStringLiteral("saveLog"))) save->trigger();
+      menu->close();
+    });
+    QContextMenuEvent request(QContextMenuEvent::Keyboard, QPoint(5, 5),
+                              window.reMessage->viewport()->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(window.reMessage->viewport(), &request);
+    QVERIFY2(offered.contains(QStringLiteral("Save log\u2026")), qPrintable(offered.join('|')));
+    QVERIFY(offered.filter(QStringLiteral("Copy")).size() > 0);
+
+    QFile saved(dir.filePath("log.txt"));
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll(), QByteArray("MPEG-2 video stream \n   Frame rate = 23.976 fps\n"));
+    window.saveLog();  // a folder that is not there
+    QCOMPARE(reports.size(), 1);
+    QVERIFY(reports[0].startsWith(QStringLiteral("Cannot write file \"")));
   }
 
   void captionsAreShownLiterally() {
@@ -250,21 +322,78 @@ class WindowTest : public QObject {
     QCOMPARE(window.cbAudio[2]->toolTip(), QStringLiteral("DD.s02.Director & Crew"));
   }
 
-  void screenshotsOfTheEmptyWindow() {
-    TfMain window;
+  void theLayoutHoldsAtEveryDesktopFontSize_data() {
+    QTest::addColumn<int>("points");
+    for (int points : {9, 13, 16}) QTest::newRow(qPrintable(QString::number(points))) << points;
+  }
+
+  // The desktop's font at 9, 13 and 16 points: every page shows its controls
+  // whole and apart, the logo in the middle; a screenshot of each page is
+  // saved to look at.
+  void theLayoutHoldsAtEveryDesktopFontSize() {
+    QFETCH(int, points);
+    const QFont desktop = QApplication::font();
+    QFont font = desktop;
+    font.setPointSize(points);
+    QApplication::setFont(font);
+    struct Restore {
+      QFont font;
+      ~Restore() { QApplication::setFont(font); }
+    } restore{desktop};
+
+    OperationSet ops;
+    ops.readEVO = labelBoxes;  // captions as long as Read EVO gives them
+    TfMain window({}, ops);
     window.FormActivate();
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTemporaryDir dir;
+    window.WMDropFiles({writeFile(dir.filePath("FEATURE_1.EVO"), smallTitle())});
+    QTRY_VERIFY(!window.operationRunning());
+    QVERIFY(window.width() >= 653 && window.height() >= 341);
+    QCOMPARE(window.minimumSize(), window.minimumSizeHint());
     for (int page = 0; page < window.PageControl->count(); ++page) {
       window.PageControl->setCurrentIndex(page);
       QCoreApplication::processEvents();
-      QVERIFY(window.grab().save(
-          screenshotFolder() +
-          QStringLiteral("/empty_%1_%2.png").arg(page).arg(window.PageControl->tabText(page))));
+      QVERIFY(window.grab().save(screenshotFolder() + QStringLiteral("/font_%1pt_%2_%3.png")
+                                                          .arg(points)
+                                                          .arg(page)
+                                                          .arg(window.PageControl->tabText(page))));
+      checkShownWhole(window);
     }
+    const QRect logo(window.imLogo->mapTo(&window, QPoint(0, 0)), window.imLogo->size());
+    QVERIFY(std::abs(logo.center().x() - window.width() / 2) <= 1);
   }
 
  private:
+  // Every named control that is shown lies inside the window, shows its
+  // whole caption, and overlaps no other one but its own parts.
+  static void checkShownWhole(TfMain& window) {
+    QList<QWidget*> shown;
+    for (QWidget* w : window.findChildren<QWidget*>()) {
+      if (w->objectName().isEmpty() || w->objectName().startsWith(QLatin1String("qt_")) ||
+          !w->isVisible() || qobject_cast<StatusBarPanel*>(w))
+        continue;
+      shown.push_back(w);
+      const QRect r(w->mapTo(&window, QPoint(0, 0)), w->size());
+      QVERIFY2(window.rect().contains(r), qPrintable(w->objectName()));
+      if (qobject_cast<QAbstractButton*>(w) || qobject_cast<QLabel*>(w))
+        QVERIFY2(w->width() >= w->sizeHint().width(), qPrintable(w->objectName()));
+    }
+    for (qsizetype i = 0; i < shown.size(); ++i)
+      for (qsizetype j = i + 1; j < shown.size(); ++j) {
+        QWidget* a = shown[i];
+        QWidget* b = shown[j];
+        if (a->isAncestorOf(b) || b->isAncestorOf(a)) continue;
+        const QRect ra(a->mapTo(&window, QPoint(0, 0)), a->size());
+        const QRect rb(b->mapTo(&window, QPoint(0, 0)), b->size());
+        QVERIFY2(!ra.intersects(rb),
+                 qPrintable(a->objectName() + QStringLiteral(" / ") + b->objectName()));
+      }
+    QTabBar* tabs = window.PageControl->tabBar();
+    QVERIFY(tabs->width() >= tabs->sizeHint().width());
+  }
+
   std::unique_ptr<SettingsSandbox> sandbox_;
 };
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <map>
+#include <thread>
 
 #include "tests/support/recording_host.h"
 #include "engine/demux.h"
@@ -269,6 +270,30 @@ TEST_F(RebuildEngine, CancelStopsAfterThePackInHandAndKeepsEveryKeptPackBeforeIt
   EXPECT_THAT(bench.host.panels[1],
               MatchesRegex("Rebuilding src\\.EVO 4/4 Mbytes, Remaining time: [0-9]:[0-5][0-9]:[0-5][0-9]"));
   EXPECT_THAT(bench.host.cancelEnabledHistory, ElementsAre(true, false));
+}
+
+TEST_F(RebuildEngine, AHeldRunWaitsAtItsNextChunkUntilTheAnswer) {
+  // The window holds the run while it asks whether to stop; here the answer
+  // (Yes) comes from another thread once the run waits.
+  Title title;
+  title.nav().filler(400);
+  bench.scanned(source(), {0xE0});
+  ProcessingState& state = bench.ws.session.state;
+  std::thread asker;
+  bool waited = false;
+  bench.host.onPump = [&] {
+    state.Hold.hold();
+    asker = std::thread([&] {
+      waited = state.Hold.waitUntilHeld(std::chrono::seconds(20));
+      state.CancelRequested = true;
+      state.Hold.release();
+    });
+  };
+  Bytes out = run(title);
+  asker.join();
+  EXPECT_TRUE(waited);
+  // The 4 MiB mark ends a chunk: the run stopped before the next one.
+  EXPECT_EQ(out.size(), 2048u * 2048u);
 }
 
 TEST_F(RebuildEngine, DamagedInputIsSkippedOrCopiedWithoutReadingPastIt) {
