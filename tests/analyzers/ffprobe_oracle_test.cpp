@@ -19,6 +19,7 @@
 #include "tests/support/recording_host.h"
 #include "common/text_format.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/title_builder.h"
 
 namespace vantrel {
 namespace {
@@ -52,11 +53,7 @@ class FfprobeOracle : public ::testing::Test {
 
   // Runs ffmpeg with `arguments` into the file `name` and returns its bytes.
   std::vector<uint8_t> encode(const std::string& name, const std::string& arguments) {
-    std::string command = "ffmpeg -hide_banner -loglevel error -nostdin -y " + arguments +
-                          " -strict -2 \"" + dir_.file(name) + "\" 2>&1";
-    std::string output;
-    EXPECT_EQ(testing::runCommand(command, &output), 0) << command << "\n" << output;
-    return testing::readFileBytes(dir_.file(name));
+    return testing::ffmpegEncode(dir_, name, arguments);
   }
 
   // ffprobe's view of the file's stream of the given type.

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "tests/drivers/driver_harness.h"
+#include "tests/support/harness.h"
 
 namespace vantrel::testing {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "tests/drivers/driver_harness.h"
+#include "tests/support/harness.h"
 
 namespace vantrel::testing {
 namespace {

@@ -1,7 +1,7 @@
 // Which streams a scan catalogues, under which slot, and what it logs.
 #include <gtest/gtest.h>
 
-#include "tests/engine/engine_harness.h"
+#include "tests/support/harness.h"
 
 namespace vantrel::testing {
 namespace {
@@ -30,7 +30,7 @@ TEST(Catalogue, EveryStreamKindLandsInItsSlot) {
   t.pes(mpa);
 
   Engine e;
-  e.scan(e.write("FEATURE_1.EVO", t.bytes));
+  e.scan(e.write("FEATURE_1.EVO", t.bytes()));
   const ProcessingState& st = e.session.state;
   EXPECT_EQ(st.VideoStreamId[0], 0xE0);
   EXPECT_EQ(st.VideoStreamId[1], 0xE3);
@@ -81,7 +81,7 @@ TEST(Catalogue, Vc1IsIdentifiedByItsStreamIdExtension) {
   t.pes(bare);
 
   Engine e;
-  e.scan(e.write("FEATURE_1.EVO", t.bytes));
+  e.scan(e.write("FEATURE_1.EVO", t.bytes()));
   EXPECT_EQ(e.session.state.VideoStreamId[0], 0x55);
   EXPECT_EQ(e.session.state.VideoStreamId[1], 0x56);
   EXPECT_EQ(e.host.lines, (std::vector<std::string>{"[b]VC-1[/b] video stream 1 found!",
@@ -101,13 +101,13 @@ TEST(Catalogue, SubstreamA1IsMlpOnlyInDvdAudioObjects) {
   t.pes(p);
 
   Engine evo;
-  evo.scan(evo.write("X.EVO", t.bytes));
+  evo.scan(evo.write("X.EVO", t.bytes()));
   EXPECT_TRUE(evo.logged("[b]LPCM[/b] audio stream 1 found!"));
   Engine vob;
-  vob.scan(vob.write("X.vob", t.bytes));
+  vob.scan(vob.write("X.vob", t.bytes()));
   EXPECT_TRUE(vob.logged("[b]LPCM[/b] audio stream 1 found!"));
   Engine aob;
-  aob.scan(aob.write("ATS_01_1.aob", t.bytes));
+  aob.scan(aob.write("ATS_01_1.aob", t.bytes()));
   EXPECT_TRUE(aob.logged("[b]MLP[/b] audio stream 1 found!"));
   // Either way the catalogue holds the substream id.
   EXPECT_EQ(aob.session.state.AudioStreamId[1], 0xA1);
@@ -118,7 +118,7 @@ TEST(Catalogue, ExtendedSubpictureSharesTheSlotOfItsSubpicture) {
   t.subpicture(0x23, 9000, {0x12, 0x34});
   t.subpicture(0x63, 9000, {0x56, 0x78});
   Engine e;
-  e.scan(e.write("F.EVO", t.bytes));
+  e.scan(e.write("F.EVO", t.bytes()));
   EXPECT_EQ(e.session.state.SubpictureStreamId[3], 0x23);
   EXPECT_EQ(e.countLogged("[b]Subpicture[/b] stream 3 found!"), 1);
   EXPECT_FALSE(e.logged("[b]Extended subpicture[/b] stream 3 found!"));
@@ -128,14 +128,14 @@ TEST(Catalogue, CataloguesArePerPassAndEmptyKindsStayEmpty) {
   Title t;
   t.audio(0x81, 9000, {0x0B, 0x77});
   Engine e;
-  e.scan(e.write("F.EVO", t.bytes));
+  e.scan(e.write("F.EVO", t.bytes()));
   EXPECT_EQ(e.session.state.AudioStreamId[1], 0x81);
   for (int32_t v : e.session.state.VideoStreamId) EXPECT_EQ(v, -1);
   for (int32_t v : e.session.state.SubpictureStreamId) EXPECT_EQ(v, -1);
 
   Title other;
   other.audio(0x82, 9000, {0x0B, 0x77});
-  e.scan(e.write("G.EVO", other.bytes));
+  e.scan(e.write("G.EVO", other.bytes()));
   EXPECT_EQ(e.session.state.AudioStreamId[1], -1);
   EXPECT_EQ(e.session.state.AudioStreamId[2], 0x82);
 }
@@ -145,7 +145,7 @@ TEST(Catalogue, DemuxPassesLogNoFoundLines) {
   t.video(0xE0, 9000, mpeg2Pictures(2));
   t.audio(0x80, 9000, {0x0B, 0x77});
   Engine e;
-  e.demuxAll(e.write("F.EVO", t.bytes));
+  e.demuxAll(e.write("F.EVO", t.bytes()));
   EXPECT_TRUE(e.host.lines.empty());
   EXPECT_EQ(e.session.state.AudioStreamId[0], 0x80);  // the catalogue is still filled
 }

@@ -4,8 +4,9 @@
 
 #include <map>
 
+#include "engine/pack_parser.h"
 #include "engine/picture_counter.h"
-#include "tests/engine/engine_harness.h"
+#include "tests/support/harness.h"
 
 namespace vantrel::testing {
 namespace {
@@ -47,7 +48,7 @@ Bytes mixedTitle() {
   video.pts = 0x1'0000'2000ull;
   video.dts.reset();
   t.pes(video);
-  return t.bytes;
+  return t.bytes();
 }
 
 struct Outcome {
@@ -150,23 +151,19 @@ TEST(ChunkSplits, BytesBetweenPacketsThatAlmostFormAStartCodeStartNoPacket) {
   const Bytes junk{0x47, 0x00, 0x01, 0xE1, 0x00, 0x00, 0x02, 0xE1, 0x00, 0x00, 0x00,
                    0x01, 0xBA, 0x01, 0xE1, 0x00, 0x01, 0xBD, 0x00, 0x00};
   Title t;
-  psmux::append(t.bytes, junk);
-  t.video(0xE0, 0x1000, mpeg2Pictures(3));
-  psmux::append(t.bytes, junk);
-  t.audio(0x81, 0x2000, Bytes(500, 0x11));
-  psmux::append(t.bytes, junk);
-  t.bytes.insert(t.bytes.end(), {0x00, 0x00, 0x01});  // a start code cut off by the end
+  t.add(junk).video(0xE0, 0x1000, mpeg2Pictures(3)).add(junk).audio(0x81, 0x2000, Bytes(500, 0x11));
+  t.add(junk).add({0x00, 0x00, 0x01});  // a start code cut off by the end
 
   RecordingHost host;
   Session session(host);
   session.options.details = false;
-  const auto whole = scanInChunks(t.bytes, 1 << 20, session);
+  const auto whole = scanInChunks(t.bytes(), 1 << 20, session);
   ASSERT_EQ(session.state.VideoStreamId[0], 0xE0);
   ASSERT_EQ(session.state.VideoStreamId[1], -1);  // E1 never followed 00 00 01
   ASSERT_EQ(session.state.AudioStreamId[1], 0x81);
   ASSERT_EQ(session.state.FrameCount[0], 3);
   for (size_t size = 1; size <= 24; ++size) {
-    EXPECT_EQ(scanInChunks(t.bytes, size, session), whole) << size;
+    EXPECT_EQ(scanInChunks(t.bytes(), size, session), whole) << size;
     EXPECT_EQ(session.state.VideoStreamId[1], -1) << size;
     EXPECT_EQ(session.state.AudioStreamId[1], 0x81) << size;
   }

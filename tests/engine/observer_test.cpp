@@ -4,7 +4,7 @@
 
 #include "engine/run_observer.h"
 #include "drivers/demux_outputs.h"
-#include "tests/engine/engine_harness.h"
+#include "tests/support/harness.h"
 #include "tests/support/recording_driver_host.h"
 
 namespace vantrel::testing {
@@ -39,7 +39,7 @@ Bytes titleWithEveryKind() {
   t.nav(nav);
   psmux::CopyControl cc;
   cc.byte12 = 0x40;  // scrambled
-  t.add(psmux::pack(t.scr, {psmux::copyControlPacket(cc)}));
+  t.copyControl(cc);
   t.video(0xE1, 90000, mpeg2Pictures(2));
   t.audio(0x8A, 90000 - 44, {0x7F, 0xFE, 0x80, 0x01, 0, 0, 0, 0, 0, 0, 0, 0, 0});
   t.subpicture(0x64, 90000 + 900, {0x00, 0x00, 0x05});
@@ -49,7 +49,7 @@ Bytes titleWithEveryKind() {
   truehd.payload = psmux::trueHdSubstreamHeader(0xB5);
   psmux::append(truehd.payload, {0xF8, 0x72, 0x6F, 0xBA, 0x00, 0x00, 0x00});
   t.pes(truehd);
-  return t.bytes;
+  return t.bytes();
 }
 
 TEST(RunObserver, HearsWhatTheScanLogs) {

@@ -1,7 +1,7 @@
 // The chunk loop: progress, fast check, cancel, and how a pass ends.
 #include <gtest/gtest.h>
 
-#include "tests/engine/engine_harness.h"
+#include "tests/support/harness.h"
 
 namespace vantrel::testing {
 namespace {
@@ -11,8 +11,8 @@ constexpr size_t kMiB = 1 << 20;
 // Video packs with one picture each, `size` bytes in all.
 Bytes videoTitle(size_t size) {
   Title t;
-  while (t.bytes.size() < size) t.video(0xE0, 9000, mpeg2Pictures(1));
-  return t.bytes;
+  while (t.bytes().size() < size) t.video(0xE0, 9000, mpeg2Pictures(1));
+  return t.bytes();
 }
 
 TEST(PassLoop, ProgressEveryFourMebibytesPumpsTheHost) {

@@ -7,7 +7,7 @@
 #include <new>
 #include <random>
 
-#include "tests/engine/engine_harness.h"
+#include "tests/support/harness.h"
 
 namespace {
 std::atomic<long> gAllocations{0};
@@ -31,7 +31,7 @@ Bytes sampleTitle() {
   nav.lastVideoPtm = 91000;
   nav.audioSync[0] = 1;
   t.nav(nav);
-  t.add(psmux::pack(t.scr, {psmux::copyControlPacket({0x00, 0x80, 0x40})}));
+  t.copyControl({0x00, 0x80, 0x40});
   psmux::Pes v;
   v.streamId = 0xE0;
   v.pts = 1000;
@@ -53,7 +53,7 @@ Bytes sampleTitle() {
   psmux::append(lpcm.payload, Bytes(100, 1));
   t.pes(lpcm);
   t.subpicture(0x20, 1000, Bytes(50, 2));
-  return t.bytes;
+  return t.bytes();
 }
 
 TEST(Robustness, TruncatedAtEveryOffsetEndsWithoutHarm) {
@@ -100,7 +100,7 @@ TEST(Robustness, ImpossibleLengthsAndHeaderSizes) {
   huge.lengthOverride = 0xFFFF;
   huge.payload = mpeg2Pictures(2);
   t.pes(huge);
-  Bytes garbage = t.bytes;
+  Bytes garbage = t.bytes();
   // A header whose data length runs past its packet.
   psmux::append(garbage, {0x00, 0x00, 0x01, 0xBD, 0x00, 0x03, 0x81, 0x80, 0xFF, 0x21, 0x00});
   Engine e;
@@ -121,7 +121,7 @@ TEST(Robustness, NoAllocationPerPacket) {
       t.subpicture(0x20, 9000 + i, Bytes(30, 1));
     }
     Engine e;
-    const std::string path = e.write("F.EVO", t.bytes);
+    const std::string path = e.write("F.EVO", t.bytes());
     e.session.options.fileKind = FileKind::Evo;
     if (mode == DemuxMode) {
       e.session.options.selection.video[0] = e.session.options.selection.audio[0] = true;

@@ -1,7 +1,7 @@
 // What a demux pass writes: bare elementary streams and ".sup" records.
 #include <gtest/gtest.h>
 
-#include "tests/engine/engine_harness.h"
+#include "tests/support/harness.h"
 
 namespace vantrel::testing {
 namespace {
@@ -42,7 +42,7 @@ TEST(Writers, EachCodecLosesExactlyItsHeaders) {
   t.audio(0x80, std::nullopt, ac3);
 
   Engine e;
-  e.demuxAll(e.write("F.EVO", t.bytes));
+  e.demuxAll(e.write("F.EVO", t.bytes()));
   Bytes twice = video;
   psmux::append(twice, video);
   EXPECT_EQ(readFileBytes(e.out("v1")), twice);
@@ -67,7 +67,7 @@ TEST(Writers, OnlyTickedSlotsAreWritten) {
   e.create(StreamKind::Audio, 1, e.out("a1"));
   // Slot 0 has an output but its box is not ticked: nothing goes there.
   e.create(StreamKind::Audio, 0, e.out("a0"));
-  e.pass(e.write("F.EVO", t.bytes), DemuxMode, false);
+  e.pass(e.write("F.EVO", t.bytes()), DemuxMode, false);
   e.closeOutputs();
   EXPECT_EQ(readFileBytes(e.out("a1")), counting(10, 2));
   EXPECT_TRUE(readFileBytes(e.out("a0")).empty());
@@ -82,7 +82,7 @@ TEST(Writers, TwoIdsOfOneSlotNeverShareAFile) {
   t.subpicture(0x20, 9000, {1, 2, 3});
   t.subpicture(0x60, 9000, {4, 5, 6});
   Engine e;
-  e.demuxAll(e.write("F.EVO", t.bytes));
+  e.demuxAll(e.write("F.EVO", t.bytes()));
   Bytes ac3 = counting(10, 1);
   psmux::append(ac3, counting(10, 1));
   EXPECT_EQ(readFileBytes(e.out("a0")), ac3);
@@ -99,7 +99,7 @@ TEST(Writers, SupRecordsJoinContinuationPacketsAndRebaseTimes) {
   t.subpicture(0x20, 99000, {6});                // below the smallest first PTS: wraps
   Engine e;
   e.session.state.MinFirstPts = 100000;
-  e.demuxAll(e.write("F.EVO", t.bytes));
+  e.demuxAll(e.write("F.EVO", t.bytes()));
   Bytes expected = supRecord(0, {1, 2, 3, 4, 5});
   psmux::append(expected, supRecord(uint32_t(99000 - 100000), {6}));
   EXPECT_EQ(readFileBytes(e.out("s0")), expected);
@@ -111,7 +111,7 @@ TEST(Writers, SupTimesStayUnchangedWithoutAFirstPts) {
   t.subpicture(0x25, 123456, {9});
   Engine e;
   e.session.state.MinFirstPts = kNoFirstPts;
-  e.demuxAll(e.write("F.EVO", t.bytes));
+  e.demuxAll(e.write("F.EVO", t.bytes()));
   EXPECT_EQ(readFileBytes(e.out("s5")), supRecord(123456, {9}));
 }
 
@@ -122,7 +122,7 @@ TEST(Writers, AFailedWriteEndsThePassWithTheFileLayerMessage) {
   e.session.options.selection.audio[0] = true;
   e.create(StreamKind::Audio, 0, "/dev/full");
   try {
-    e.pass(e.write("F.EVO", t.bytes), DemuxMode, false);
+    e.pass(e.write("F.EVO", t.bytes()), DemuxMode, false);
     FAIL() << "no error";
   } catch (const FileError& error) {
     EXPECT_STREQ(error.what(), "Cannot write file \"/dev/full\". No space left on device");

@@ -6,7 +6,7 @@
 
 #include "workspace/stream_boxes.h"
 #include "workspace/title_chain.h"
-#include "tests/rebuild/rebuild_harness.h"
+#include "tests/support/harness.h"
 
 namespace vantrel::testing {
 namespace {

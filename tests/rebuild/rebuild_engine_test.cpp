@@ -9,7 +9,7 @@
 
 #include "tests/support/recording_host.h"
 #include "engine/demux.h"
-#include "tests/rebuild/rebuild_harness.h"
+#include "tests/support/harness.h"
 
 namespace vantrel::testing {
 namespace {
@@ -86,7 +86,7 @@ TEST_F(RebuildEngine, EveryKeptPackOfALongTitleIsWrittenOnceAndWhole) {
   for (int vobu = 0; vobu < 6; ++vobu) title.nav().filler(57).video(0xE0);
   Bytes tail = psmux::navigationPack(9999, {});
   tail.resize(1000);
-  title.raw(tail);
+  title.add(tail);
   const std::vector<uint8_t> ids{0xE0, 0x88, 0x89, 0x8A, 0x20, 0x21};
   auto expectedScrs = [&](bool dropSome) {
     std::vector<uint64_t> kept;
@@ -170,7 +170,7 @@ TEST_F(RebuildEngine, NavigationPacksDescribeTheKeptStreamsAndTheTitleTimes) {
   Bytes flagged = psmux::navigationPack(0, {});
   flagged[23] |= 0x03;                          // fixed_flag, CSPS_flag
   flagged[24] = uint8_t(0xA0 | (flagged[24] & 0x1F));  // lock flags, marker
-  title.raw(flagged).filler(1).nav();
+  title.add(flagged).filler(1).nav();
   bench.scanned(source(), {0xE0, 0x88, 0x89, 0x8A, 0x20, 0x21}, 0x12345678, 0x9ABCDEF0);
   bench.ws.boxes.audio[1].ticked = false;
   bench.ws.boxes.subpicture[0].ticked = false;
@@ -213,7 +213,7 @@ TEST_F(RebuildEngine, ANavigationPackWithoutItsDsiHeaderKeepsItsDsi) {
   Bytes broken = psmux::navigationPack(0, {.firstVideoPtm = 0x11, .audioSync = {7, 7}});
   broken[1292] = 0xF2;  // packet length no longer 755
   Title title;
-  title.raw(broken);
+  title.add(broken);
   bench.scanned(source(), {0xE0, 0x80, 0x81}, 0x55555555, 0x66666666);
   Bytes out = run(title);
   ASSERT_EQ(out.size(), broken.size());
@@ -305,7 +305,7 @@ TEST_F(RebuildEngine, DamagedInputIsSkippedOrCopiedWithoutReadingPastIt) {
   Bytes tail = psmux::navigationPack(9, {});
   tail.resize(100);
   Title title;
-  title.nav().video(0xE1).raw(garbage).raw(dvdPack).raw(tail);
+  title.nav().video(0xE1).add(garbage).add(dvdPack).add(tail);
   bench.scanned(source(), {0xE0, 0xE1});
   bench.ws.boxes.video[1].ticked = false;
 

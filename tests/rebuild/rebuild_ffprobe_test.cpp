@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "drivers/operations.h"
-#include "tests/rebuild/rebuild_harness.h"
+#include "tests/support/harness.h"
 
 namespace vantrel::testing {
 namespace {
@@ -75,7 +75,7 @@ TEST(RebuildWithFfprobe, TheRebuiltTitleHoldsTheKeptStreamsWithTheirCodecs) {
   title.nav(nav);
   for (size_t i = 0; i < 64; ++i)
     for (const auto& packs : streams)
-      if (i < packs.size()) title.raw(packs[i]);
+      if (i < packs.size()) title.add(packs[i]);
   for (const auto& packs : streams) ASSERT_LE(packs.size(), 64u);
 
   const std::string source = bench.dir.write("HVDVD_TS/TITLE.EVO", title.bytes());
