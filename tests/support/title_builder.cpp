@@ -137,6 +137,7 @@ Bytes muxTitle(const std::vector<TitleStream>& streams, const std::optional<psmu
       if (at[s] >= stream.bytes.size()) continue;
       psmux::Pes pes;
       pes.streamId = stream.streamId;
+      pes.streamIdExtension = stream.streamIdExtension;
       if (at[s] == 0) pes.pts = stream.firstPts;
       pes.payload = stream.substreamHeader;
       pes.payload.insert(pes.payload.end(), stream.bytes.begin() + long(at[s]), stream.bytes.end());

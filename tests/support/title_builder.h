@@ -73,6 +73,7 @@ struct TitleStream {
   uint8_t streamId = 0xE0;
   Bytes substreamHeader;  // in front of every packet's payload
   uint32_t firstPts = 90000;
+  std::optional<uint8_t> streamIdExtension;  // VC-1 on stream id FD
 };
 
 // The streams cut into packs of one PES packet each (the first with the
