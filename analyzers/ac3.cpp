@@ -87,6 +87,12 @@ Ac3Analysis parseAc3(const Payload& payload) {
         break;
       case 5:
         if (h.enhanced()) {
+          if (h.fscod == kEac3ReducedRateFscod) {
+            h.fscod2 = h.numblkscod;
+            h.sampleRate = eac3ReducedSampleRates[h.fscod2];
+            h.numblkscod = 3;
+            h.blocks = 6;
+          }
           if (h.sampleRate == 0)
             armed = true;
           else

@@ -18,6 +18,11 @@ inline constexpr std::array<uint32_t, 19> ac3BitRates = {
     192000, 224000, 256000, 320000, 384000, 448000, 512000, 576000, 640000};
 // Audio blocks per frame by numblkscod, ATSC A/52 Annex E, numblkscod table.
 inline constexpr std::array<uint32_t, 4> eac3BlocksPerFrame = {1, 2, 3, 6};
+// E-AC-3 sample rate by fscod2, which takes numblkscod's place when fscod is
+// 3 (ATSC A/52 Annex E, fscod2 table; code 3 is reserved: 0). Such frames
+// always hold six blocks.
+inline constexpr std::array<uint32_t, 4> eac3ReducedSampleRates = {24000, 22050, 16000, 0};
+inline constexpr uint8_t kEac3ReducedRateFscod = 3;
 // Channel arrangement by acmod, ATSC A/52 Table 5.8.
 inline constexpr std::array<std::string_view, 8> ac3ChannelModes = {
     "dual mono", "mono",          "L + R",           "L + R + C",
@@ -34,7 +39,8 @@ struct Ac3FrameHeader {
   uint16_t frmsiz = 0;  // E-AC-3 frmsiz: frame size in 16-bit words, minus 1
   uint8_t fscod = 0;
   uint8_t frmsizecod = 0;   // AC-3 only
-  uint8_t numblkscod = 0;   // E-AC-3 only (3 for AC-3: six blocks)
+  uint8_t numblkscod = 0;   // E-AC-3 only (3 for AC-3 and reduced rates: six blocks)
+  uint8_t fscod2 = 0;       // E-AC-3 with fscod 3 only
   uint8_t acmod = 0;        // audio coding mode (channel arrangement)
   uint8_t lfeon = 0;        // LFE channel on
   uint8_t bsid = 0;         // bit stream identification

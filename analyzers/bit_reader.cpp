@@ -6,6 +6,7 @@ void BitReader::start(size_t position) {
   cursor_ = position;
   vacated_ = 0;
   window_ = 0;
+  ranOut_ = false;
   for (int i = 0; i < 4; ++i) window_ = (window_ << 8) | byteAt(cursor_++);
 }
 
@@ -34,10 +35,13 @@ void BitReader::skip(unsigned bits) {
   window_ <<= bits;
   vacated_ += bits;
   if (vacated_ == 8) load();
+  // The window's first bit lies `vacated_` bits into the byte four behind
+  // the cursor: everything before it has been consumed.
+  if ((cursor_ - 4) * 8 + vacated_ > bytes_.size() * 8) ranOut_ = true;
 }
 
 uint32_t BitReader::read(unsigned bits) {
-  if (bits == 0) return 0;
+  if (bits == 0 || ranOut_) return 0;
   if (bits > 32) bits = 32;
   if (bits > 32 - vacated_) {
     // The window holds at least 25 valid bits; take wide fields in two steps.
@@ -51,10 +55,17 @@ uint32_t BitReader::read(unsigned bits) {
 
 uint32_t BitReader::readUe() {
   unsigned zeros = 0;
-  while (zeros < kMaxLeadingZeros && read(1) == 0) ++zeros;
+  while (read(1) == 0) {
+    if (ranOut_) return 0;
+    if (++zeros > kMaxLeadingZeros) {
+      ranOut_ = true;
+      return 0;
+    }
+  }
   if (zeros == 0) return 0;
-  uint64_t value = (uint64_t{1} << zeros) - 1 + read(zeros);
-  return value > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(value);
+  // At most 2^31 - 1 + 2^31 - 1: always fits.
+  uint32_t value = (uint32_t{1} << zeros) - 1 + read(zeros);
+  return ranOut_ ? 0 : value;
 }
 
 int64_t BitReader::readSe() {

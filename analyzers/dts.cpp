@@ -116,9 +116,13 @@ DtsAnalysis parseDts(const Payload& payload) {
     shift = shift << 8 | payload.at(cursor);
     ++cursor;
     if (shift == kCoreSync) {
-      BitReader reader(payload.loaded);
+      // The header is read from this payload's bytes only: one that runs
+      // past its end (on into the next pack) is not reported.
+      BitReader reader(payload.upToEnd());
       reader.start(cursor);
-      analysis.events.emplace_back(readCoreHeader(reader));
+      const DtsCoreHeader header = readCoreHeader(reader);
+      if (reader.ranOut()) break;
+      analysis.events.emplace_back(header);
       // The scan resumes at the reader's cursor with the reader's window
       // (the bits after the header) as its shift register.
       cursor = reader.cursor();

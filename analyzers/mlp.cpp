@@ -13,6 +13,13 @@ static_assert(sixChannelNames[4] == "Highs (Lvh/Rvh)" && eightChannelNames[12] =
 constexpr uint32_t kTrueHdSync = 0xF8726FBA;
 constexpr uint32_t kMlpSync = 0xF8726FBB;
 constexpr int kBytesAfterSync = 6;
+// major_sync_signature, right after the format fields.
+constexpr uint16_t kMajorSyncSignature = 0xB752;
+
+std::optional<MlpDynamicRange> dynamicRangeOf(uint8_t byte5, uint8_t byte6) {
+  if (byte5 == kNoDynamicRange || (byte5 << 8 | byte6) == kMajorSyncSignature) return std::nullopt;
+  return MlpDynamicRange{byte5, byte6};
+}
 
 void takeTrueHdByte(TrueHdMajorSync& h, int number, uint8_t byte, uint32_t shift) {
   switch (number) {
@@ -35,7 +42,7 @@ void takeTrueHdByte(TrueHdMajorSync& h, int number, uint8_t byte, uint32_t shift
       h.byte5 = byte;
       break;
     case 6:
-      if (h.byte5 != kNoDynamicRange) h.dynamicRange = MlpDynamicRange{h.byte5, byte};
+      h.dynamicRange = dynamicRangeOf(h.byte5, byte);
       break;
   }
   h.bytesTaken = number;
@@ -56,7 +63,7 @@ void takeMlpByte(MlpMajorSync& h, int number, uint8_t byte) {
       h.byte5 = byte;
       break;
     case 6:
-      if (h.byte5 != kNoDynamicRange) h.dynamicRange = MlpDynamicRange{h.byte5, byte};
+      h.dynamicRange = dynamicRangeOf(h.byte5, byte);
       break;
   }
   h.bytesTaken = number;

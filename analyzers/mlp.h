@@ -18,6 +18,10 @@ namespace vantrel {
 // 8-channel presentation assignments, lowest bit first.
 inline constexpr std::array<std::string_view, 4> channelModifierNames = {"Stereo", "Lt/Rt",
                                                                          "Lbin/Rbin", "Mono"};
+// What the modifier means for the 6- and 8-channel presentations (3 is
+// reserved). The log names every modifier by the 2-channel table above.
+inline constexpr std::array<std::string_view, 4> surroundModifierNames = {
+    "not indicated", "not Dolby Surround EX", "Dolby Surround EX", ""};
 inline constexpr std::array<std::string_view, 5> sixChannelNames = {
     "Main (Left,Right)", "Centre", "LFE", "Surrounds (Ls/Rs)", "Highs (Lvh/Rvh)"};
 inline constexpr std::array<std::string_view, 13> eightChannelNames = {"Main (Left,Right)",
@@ -35,7 +39,9 @@ inline constexpr std::array<std::string_view, 13> eightChannelNames = {"Main (Le
                                                                        "LFE2"};
 
 // The two bytes after the format fields. The analyzer reads them as a
-// dynamic range pair; the first set to 0x80 means that there is none.
+// dynamic range pair; the first set to 0x80 means that there is none, and
+// so does the major sync signature B7 52 that they hold in every stream
+// that follows the format.
 struct MlpDynamicRange {
   uint8_t first = 0;
   uint8_t second = 0;

@@ -19,6 +19,7 @@ constexpr uint32_t kSequenceHeaderCode = 0x000001B3;
 constexpr uint32_t kExtensionStartCode = 0x000001B5;
 constexpr unsigned kSequenceExtensionId = 1;
 constexpr unsigned kPictureCodingExtensionId = 8;
+constexpr uint32_t kVariableBitRate = 0x3FFFF;  // bit_rate_value of a VBR stream
 
 struct Describer {
   uint32_t firstPts;
@@ -107,7 +108,8 @@ Mpeg2VideoAnalysis parseMpeg2Video(const Payload& payload) {
         // bit_rate_value (18), after the byte of the two codes
         uint32_t value = shift >> 6 & 0x3FFFF;
         a.events.emplace_back(mpeg2::BitRate{value});
-        a.bitRate = value * 400;
+        a.bitRate = value != 0 && value != kVariableBitRate ? std::optional(value * 400)
+                                                            : std::nullopt;
       }
     } else if (picCountdown > 0) {
       --picCountdown;

@@ -94,7 +94,9 @@ struct Mpeg2VideoAnalysis {
   // sequence extension replaces earlier ones).
   std::optional<mpeg2::PictureSize> size;
   std::optional<mpeg2::AspectAndFrameRate> aspectAndFrameRate;
-  std::optional<uint32_t> bitRate;  // bit/s
+  // bit/s; absent for bit_rate_value 0 (forbidden) and 0x3FFFF, which
+  // marks a variable bit rate rather than giving one.
+  std::optional<uint32_t> bitRate;
   std::optional<bool> progressive;
 
   // The rate for the frame report, when a sequence header gave one.

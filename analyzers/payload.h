@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -8,8 +9,9 @@ namespace vantrel {
 
 // The first payload piece of a stream as the engine hands it to an analyzer:
 // the bytes loaded in the chunk buffer, and where this packet's payload lies
-// in them. Analyzers may look past `length` (the following bytes of the
-// buffer), but never past `loaded`: at() reads such bytes as zero.
+// in them. Analyzers read headers from this payload's bytes only
+// (upToEnd()): what follows them in the buffer belongs to the next pack.
+// at() reads bytes past `loaded` as zero.
 struct Payload {
   std::span<const uint8_t> loaded;
   size_t position = 0;  // index of the first payload byte in `loaded`
@@ -17,6 +19,8 @@ struct Payload {
 
   uint8_t at(size_t index) const { return index < loaded.size() ? loaded[index] : 0; }
   size_t end() const { return position + length; }
+  // The loaded bytes up to the payload's end.
+  std::span<const uint8_t> upToEnd() const { return loaded.first(std::min(end(), loaded.size())); }
 };
 
 }  // namespace vantrel

@@ -2,9 +2,11 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "analyzers/analyzers.h"
 #include "analyzers/bit_reader.h"
+#include "analyzers/start_code_unit.h"
 #include "common/text_format.h"
 
 namespace vantrel {
@@ -54,14 +56,19 @@ Vc1FrameRate vc1FrameRate(const Vc1SequenceHeader& h) {
   return rate;
 }
 
-Vc1SequenceHeader parseVc1(const Payload& payload) {
+std::optional<double> Vc1FrameRate::known() const {
+  if (forbiddenNumerator || reservedNumerator || reservedDenominator) return std::nullopt;
+  return value;
+}
+
+std::optional<Vc1SequenceHeader> parseVc1(const Payload& payload) {
+  const auto first = findStartCode(payload, {kSequenceHeaderStartCode});
+  if (!first) return std::nullopt;
+  const std::vector<uint8_t> bytes = unescapedUnit(payload, *first);
+  BitReader r(bytes);
+  r.start(0);
+
   Vc1SequenceHeader h;
-  BitReader r(payload.loaded);
-  r.start(payload.position);
-  // Search the sequence header; without one the fields come from the bytes
-  // at the payload's end, as the header would be read there.
-  while (r.cursor() + 1 < payload.end() && r.window() != kSequenceHeaderStartCode) r.skip(8);
-  r.skip(32);
   h.profile = static_cast<uint8_t>(r.read(2));          // PROFILE
   h.level = static_cast<uint8_t>(r.read(3));            // LEVEL
   h.colordiffFormat = static_cast<uint8_t>(r.read(2));  // COLORDIFF_FORMAT
@@ -73,15 +80,21 @@ Vc1SequenceHeader parseVc1(const Payload& payload) {
   r.skip(3);                                             // TFCNTRFLAG, FINTERPFLAG, RESERVED
   h.psf = r.readFlag();                                  // PSF
   h.displayExtension = r.readFlag();                     // DISPLAY_EXT
+  if (r.ranOut()) return std::nullopt;
   if (!h.displayExtension) return h;
-  h.displayWidth = static_cast<uint16_t>(r.read(14));   // DISP_HORIZ_SIZE
-  h.displayHeight = static_cast<uint16_t>(r.read(14));  // DISP_VERT_SIZE
-  if (r.readFlag()) {                                   // ASPECT_RATIO_FLAG
-    h.aspectRatio = static_cast<uint8_t>(r.read(4));    // ASPECT_RATIO
-    if (*h.aspectRatio == 15) {
-      h.aspectWidth = static_cast<uint8_t>(r.read(8));   // ASPECT_HORIZ_SIZE
-      h.aspectHeight = static_cast<uint8_t>(r.read(8));  // ASPECT_VERT_SIZE
+
+  Vc1SequenceHeader::DisplaySize size;
+  size.horizontal = static_cast<uint16_t>(r.read(14));  // DISP_HORIZ_SIZE
+  size.vertical = static_cast<uint16_t>(r.read(14));    // DISP_VERT_SIZE
+  h.displaySize = r.whole(size);
+  if (r.readFlag()) {  // ASPECT_RATIO_FLAG
+    Vc1SequenceHeader::AspectRatio aspect;
+    aspect.code = static_cast<uint8_t>(r.read(4));  // ASPECT_RATIO
+    if (aspect.code == Vc1SequenceHeader::kExplicitAspectRatio) {
+      aspect.horizontal = static_cast<uint8_t>(r.read(8));  // ASPECT_HORIZ_SIZE
+      aspect.vertical = static_cast<uint8_t>(r.read(8));    // ASPECT_VERT_SIZE
     }
+    h.aspectRatio = r.whole(aspect);
   }
   if (r.readFlag()) {  // FRAMERATE_FLAG
     Vc1FrameRateFields f;
@@ -92,7 +105,7 @@ Vc1SequenceHeader parseVc1(const Payload& payload) {
       f.numeratorCode = static_cast<uint8_t>(r.read(8));    // FRAMERATENR
       f.denominatorCode = static_cast<uint8_t>(r.read(4));  // FRAMERATEDR
     }
-    h.frameRate = f;
+    h.frameRate = r.whole(f);
   }
   // COLOR_FORMAT_FLAG and the colour fields, and the HRD parameters after
   // them, are not needed.
@@ -107,13 +120,18 @@ void describeVc1(const Vc1SequenceHeader& h, Host& host) {
   host.log("   Size = " + bl(h.codedWidth()) + "x" + bl(h.codedHeight()));
   if (h.psf) host.log("  Progressive segmented frames.");
   if (!h.displayExtension) return;
-  host.log("   Display size = " + bl(h.displayWidth + 1u) + "x" + bl(h.displayHeight + 1u));
+  if (h.displaySize)
+    host.log("   Display size = " + bl(h.displaySize->horizontal + 1u) + "x" +
+             bl(h.displaySize->vertical + 1u));
   if (h.aspectRatio) {
-    if (*h.aspectRatio == 15)
-      host.log("   Aspect ratio = " + std::to_string(h.aspectWidth) + ":" +
-               std::to_string(h.aspectHeight));
+    const auto& aspect = *h.aspectRatio;
+    if (aspect.code == Vc1SequenceHeader::kExplicitAspectRatio)
+      host.log("   Aspect ratio = " + std::to_string(aspect.horizontal + 1) + ":" +
+               std::to_string(aspect.vertical + 1));
+    else if (aspect.code == Vc1SequenceHeader::kReservedAspectRatio)
+      host.log("   Aspect ratio = Reserved");
     else
-      host.log("   Aspect ratio = " + std::string(aspectRatioNames[*h.aspectRatio & 15]));
+      host.log("   Aspect ratio = " + std::string(aspectRatioNames[aspect.code & 15]));
   }
   if (!h.frameRate) return;
   Vc1FrameRate rate = vc1FrameRate(h);
@@ -132,9 +150,10 @@ void describeVc1(const Vc1SequenceHeader& h, Host& host) {
 }
 
 std::optional<double> analyzeVc1(const Payload& payload, Host& host) {
-  Vc1SequenceHeader header = parseVc1(payload);
-  describeVc1(header, host);
-  return vc1FrameRate(header).value;
+  const auto header = parseVc1(payload);
+  if (!header) return std::nullopt;
+  describeVc1(*header, host);
+  return vc1FrameRate(*header).known();
 }
 
 }  // namespace vantrel

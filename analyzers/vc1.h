@@ -10,10 +10,10 @@
 
 namespace vantrel {
 
-// Sample aspect ratio names by the 4-bit ASPECT_RATIO code of SMPTE 421M
-// (its sample aspect ratio table), shared with H.264's aspect_ratio_idc
-// (ITU-T H.264 Table E-1), whose codes 0 to 15 mean the same ratios. The last text ends in a
-// double-quote character, as the log has always shown it.
+// Sample aspect ratio names by H.264's aspect_ratio_idc 0 to 15 (ITU-T
+// H.264 Table E-1). VC-1's ASPECT_RATIO (SMPTE 421M) means the same ratios
+// for 0 to 13; its 14 is reserved and 15 announces explicit sizes. The last
+// text ends in a double-quote character, as the log has always shown it.
 inline constexpr std::array<std::string_view, 16> aspectRatioNames = {
     "unspecified",
     "[bl]1:1[/bl] (square samples)",
@@ -41,22 +41,33 @@ struct Vc1FrameRateFields {
 };
 
 // The Advanced-profile sequence header (SMPTE 421M 6.1), up to the colour
-// format fields.
+// format fields. The fields up to DISPLAY_EXT are always there; each group
+// of the display extension only when the header held all of it.
 struct Vc1SequenceHeader {
-  uint8_t profile = 0;                          // PROFILE (3 = Advanced)
-  uint8_t level = 0;                            // LEVEL
-  uint8_t colordiffFormat = 0;                  // COLORDIFF_FORMAT (1 = 4:2:0)
-  uint16_t maxCodedWidth = 0;                   // MAX_CODED_WIDTH: width / 2 - 1
-  uint16_t maxCodedHeight = 0;                  // MAX_CODED_HEIGHT: height / 2 - 1
-  bool pulldown = false;                        // PULLDOWN
-  bool interlace = false;                       // INTERLACE
-  bool psf = false;                             // PSF: progressive segmented frames
-  bool displayExtension = false;                // DISPLAY_EXT
-  uint16_t displayWidth = 0;                    // DISP_HORIZ_SIZE: width - 1
-  uint16_t displayHeight = 0;                   // DISP_VERT_SIZE: height - 1
-  std::optional<uint8_t> aspectRatio;           // ASPECT_RATIO, when ASPECT_RATIO_FLAG is set
-  uint8_t aspectWidth = 0;                      // ASPECT_HORIZ_SIZE (ASPECT_RATIO 15)
-  uint8_t aspectHeight = 0;                     // ASPECT_VERT_SIZE
+  uint8_t profile = 0;            // PROFILE (3 = Advanced)
+  uint8_t level = 0;              // LEVEL
+  uint8_t colordiffFormat = 0;    // COLORDIFF_FORMAT (1 = 4:2:0)
+  uint16_t maxCodedWidth = 0;     // MAX_CODED_WIDTH: width / 2 - 1
+  uint16_t maxCodedHeight = 0;    // MAX_CODED_HEIGHT: height / 2 - 1
+  bool pulldown = false;          // PULLDOWN
+  bool interlace = false;         // INTERLACE
+  bool psf = false;               // PSF: progressive segmented frames
+  bool displayExtension = false;  // DISPLAY_EXT
+
+  struct DisplaySize {
+    uint16_t horizontal = 0;  // DISP_HORIZ_SIZE: width - 1
+    uint16_t vertical = 0;    // DISP_VERT_SIZE: height - 1
+  };
+  std::optional<DisplaySize> displaySize;
+  // ASPECT_RATIO, when ASPECT_RATIO_FLAG is set; for 15 the explicit sizes.
+  struct AspectRatio {
+    uint8_t code = 0;
+    uint8_t horizontal = 0;  // ASPECT_HORIZ_SIZE: the ratio's width - 1
+    uint8_t vertical = 0;    // ASPECT_VERT_SIZE: its height - 1
+  };
+  std::optional<AspectRatio> aspectRatio;
+  static constexpr uint8_t kReservedAspectRatio = 14;
+  static constexpr uint8_t kExplicitAspectRatio = 15;
   std::optional<Vc1FrameRateFields> frameRate;  // when FRAMERATE_FLAG is set
 
   uint32_t codedWidth() const { return 2u * maxCodedWidth + 2; }
@@ -73,13 +84,19 @@ struct Vc1FrameRate {
   bool reservedDenominator = false;
   uint32_t numerator = 0;
   uint32_t denominator = 0;
-  // Frames per second; absent when the denominator code is forbidden (0),
-  // which leaves nothing to divide by.
+  // Frames per second as the codes divide; absent when the denominator code
+  // is forbidden (0), which leaves nothing to divide by.
   std::optional<double> value;
+
+  // The rate, when every code the header used has one: what the frame
+  // report divides by.
+  std::optional<double> known() const;
 };
 Vc1FrameRate vc1FrameRate(const Vc1SequenceHeader& header);
 
-Vc1SequenceHeader parseVc1(const Payload& payload);
+// Finds the sequence header in the payload and parses as much of it as the
+// payload holds. Nothing when there is none, or it ends before DISPLAY_EXT.
+std::optional<Vc1SequenceHeader> parseVc1(const Payload& payload);
 void describeVc1(const Vc1SequenceHeader& header, Host& host);
 
 }  // namespace vantrel

@@ -16,6 +16,11 @@ void dynamicRange(Json& j, const std::optional<MlpDynamicRange>& range) {
   if (range) j["dynamic_range_db"] = {dynamicRangeDb(range->first), dynamicRangeDb(range->second)};
 }
 
+void surroundModifier(Json& j, const char* key, uint8_t modifier) {
+  const std::string_view name = nameOf(surroundModifierNames, modifier);
+  if (!name.empty()) j[key] = name;
+}
+
 std::string_view mpeg2AspectRatioText(uint8_t code) {
   constexpr std::string_view kPrefix = "   Aspect ratio = ";
   return mpeg2AspectRatioLines[code & 15].substr(kPrefix.size());
@@ -40,7 +45,8 @@ Json mpeg2(const Mpeg2VideoAnalysis& a) {
   if (a.aspectAndFrameRate) {
     const uint8_t aspect = a.aspectAndFrameRate->aspectRatio & 15;
     const uint8_t rate = a.aspectAndFrameRate->frameRate & 15;
-    j["aspect_ratio"] = ratioText(mpeg2AspectRatioText(aspect));
+    // Codes 1 to 4 have a ratio; 0 is forbidden, the others reserved.
+    if (aspect >= 1 && aspect <= 4) j["aspect_ratio"] = ratioText(mpeg2AspectRatioText(aspect));
     j["aspect_ratio_code"] = aspect;
     // Codes 1 to 8 have a rate; the others are forbidden or reserved.
     if (rate >= 1 && rate <= 8) j["frame_rate"] = mpeg2FrameRates[rate];
@@ -54,28 +60,31 @@ Json mpeg2(const Mpeg2VideoAnalysis& a) {
 
 Json vc1(const Vc1SequenceHeader& h) {
   Json j = Json::object();
-  j["profile"] = h.profile == 3 ? "Advanced" : "Reserved";
-  j["level"] = h.level;
-  j["chroma_format"] = h.colordiffFormat == 1 ? "4:2:0" : "reserved";
+  if (h.profile == 3) j["profile"] = "Advanced";
+  if (h.level <= 4) j["level"] = h.level;
+  if (h.colordiffFormat == 1) j["chroma_format"] = "4:2:0";
   j["width"] = h.codedWidth();
   j["height"] = h.codedHeight();
   j["interlaced"] = h.interlace;
   j["pulldown"] = h.pulldown;
   j["progressive_segmented_frames"] = h.psf;
-  if (!h.displayExtension) return j;
-  j["display_width"] = h.displayWidth + 1u;
-  j["display_height"] = h.displayHeight + 1u;
+  if (h.displaySize) {
+    j["display_width"] = h.displaySize->horizontal + 1u;
+    j["display_height"] = h.displaySize->vertical + 1u;
+  }
   if (h.aspectRatio) {
-    if (*h.aspectRatio == 15)
+    const auto& aspect = *h.aspectRatio;
+    if (aspect.code == Vc1SequenceHeader::kExplicitAspectRatio)
       j["sample_aspect_ratio"] =
-          std::to_string(h.aspectWidth) + ":" + std::to_string(h.aspectHeight);
-    else if (*h.aspectRatio != 0)
-      j["sample_aspect_ratio"] = ratioText(aspectRatioNames[*h.aspectRatio & 15]);
+          std::to_string(aspect.horizontal + 1) + ":" + std::to_string(aspect.vertical + 1);
+    else if (aspect.code != 0 && aspect.code != Vc1SequenceHeader::kReservedAspectRatio)
+      j["sample_aspect_ratio"] = ratioText(aspectRatioNames[aspect.code & 15]);
   }
   if (!h.frameRate) return j;
   const Vc1FrameRate rate = vc1FrameRate(h);
-  if (!rate.value) return j;
-  j["frame_rate"] = *rate.value;
+  const auto known = rate.known();
+  if (!known) return j;
+  j["frame_rate"] = *known;
   if (!h.frameRate->explicitRate) {
     j["frame_rate_numerator"] = rate.numerator;
     j["frame_rate_denominator"] = rate.denominator;
@@ -85,17 +94,22 @@ Json vc1(const Vc1SequenceHeader& h) {
 
 Json h264(const H264Sps& sps) {
   Json j = Json::object();
-  j["profile"] = h264ProfileName(sps.profileIdc);
+  j["profile"] = h264ProfileName(sps);
   j["profile_idc"] = sps.profileIdc;
   j["level"] = h264LevelName(sps);
   j["level_idc"] = sps.levelIdc;
-  // Without the chroma fields the stream is 4:2:0 with 8-bit samples.
-  j["chroma_format"] = nameOf(h264ChromaFormatNames, sps.chromaFormatIdc);
-  j["bit_depth_luma"] = int64_t{sps.bitDepthLumaMinus8} + 8;
-  j["bit_depth_chroma"] = int64_t{sps.bitDepthChromaMinus8} + 8;
-  j["width"] = sps.width();
-  j["height"] = sps.height();
-  j["interlaced"] = sps.interlaced();
+  if (sps.chroma) {
+    // Without the chroma fields the stream is 4:2:0 with 8-bit samples.
+    const std::string_view format = nameOf(h264ChromaFormatNames, sps.chroma->formatIdc);
+    if (!format.empty()) j["chroma_format"] = format;
+    j["bit_depth_luma"] = int64_t{sps.chroma->bitDepthLumaMinus8} + 8;
+    j["bit_depth_chroma"] = int64_t{sps.chroma->bitDepthChromaMinus8} + 8;
+  }
+  if (auto size = sps.size()) {
+    j["width"] = size->width;
+    j["height"] = size->height;
+  }
+  if (sps.frame) j["interlaced"] = sps.interlaced();
   if (!sps.vui) return j;
   const H264Vui& vui = *sps.vui;
   if (vui.aspectRatioIdc) {
@@ -105,18 +119,18 @@ Json h264(const H264Sps& sps) {
     else if (idc != 0 && idc < aspectRatioNames.size())
       j["sample_aspect_ratio"] = ratioText(aspectRatioNames[idc]);
   }
-  if (vui.videoFormat) j["video_format"] = nameOf(h264VideoFormatNames, *vui.videoFormat);
+  if (vui.videoFormat) {
+    const std::string_view format = nameOf(h264VideoFormatNames, *vui.videoFormat);
+    if (!format.empty()) j["video_format"] = format;
+  }
   if (vui.timing) {
     j["time_scale"] = vui.timing->timeScale;
     j["num_units_in_tick"] = vui.timing->numUnitsInTick;
     j["fixed_frame_rate"] = vui.timing->fixedFrameRate;
-    if (vui.timing->numUnitsInTick != 0) {
-      const double ticks = double(vui.timing->timeScale) / vui.timing->numUnitsInTick;
-      // The log's "Frame rate" line shows the tick rate; a frame lasts two
-      // ticks (ITU-T H.264 E.2.1).
-      j["tick_rate"] = ticks;
-      j["frame_rate"] = ticks / 2;
-    }
+    // The log's "Frame rate" line shows the tick rate; a frame lasts two
+    // ticks (ITU-T H.264 E.2.1).
+    if (auto ticks = vui.timing->tickRate()) j["tick_rate"] = *ticks;
+    if (auto rate = vui.timing->frameRate()) j["frame_rate"] = *rate;
   }
   return j;
 }
@@ -189,11 +203,11 @@ Json trueHd(const TrueHdMajorSync& h) {
   if (h.bytesTaken >= 1 && h.sampleRateHz() > 0) j["sample_rate"] = h.sampleRateHz();
   if (h.bytesTaken >= 3) {
     j["channel_modifier_2ch"] = channelModifierNames[h.modifier2 & 3];
-    j["channel_modifier_6ch"] = channelModifierNames[h.modifier6 & 3];
+    surroundModifier(j, "channel_modifier_6ch", h.modifier6);
     j["channel_arrangement_6ch"] = channelList(sixChannelNames, h.assignment6);
   }
   if (h.bytesTaken >= 4) {
-    j["channel_modifier_8ch"] = channelModifierNames[h.modifier8 & 3];
+    surroundModifier(j, "channel_modifier_8ch", h.modifier8);
     j["channel_arrangement"] = channelList(eightChannelNames, h.assignment8);
     j["channels"] = h.channelCount();
     j["lfe"] = (h.assignment8 & (1u << 2 | 1u << 12)) != 0;  // LFE, LFE2

@@ -18,15 +18,18 @@ Analysis analyzeVideo(const AnalysedStream& stream, const Payload& payload, Host
       return {std::move(analysis), rate};
     }
     case StreamCodec::H264: {
-      H264Sps sps = parseH264(payload);
-      describeH264(sps, host);
-      return {std::move(sps), kH264ReportFrameRate};
+      auto sps = parseH264(payload);
+      if (!sps) return {{}, kH264ReportFrameRate};
+      describeH264(*sps, host);
+      const double rate = h264ReportFrameRate(*sps);
+      return {std::move(*sps), rate};
     }
     default: {
-      Vc1SequenceHeader header = parseVc1(payload);
-      describeVc1(header, host);
-      const std::optional<double> rate = vc1FrameRate(header).value;
-      return {std::move(header), rate};
+      auto header = parseVc1(payload);
+      if (!header) return {};
+      describeVc1(*header, host);
+      const std::optional<double> rate = vc1FrameRate(*header).known();
+      return {std::move(*header), rate};
     }
   }
 }

@@ -140,10 +140,19 @@ TEST(Eac3, BitRateFollowsTheSampleRate) {
   ASSERT_EQ(analysis.frames.size(), 1u);
   EXPECT_EQ(analysis.frames[0].bitRate, 352800u);
   EXPECT_EQ(analysis.frames[0].sampleRate, 44100u);
-  // fscod 3 (half rates through fscod2) gives no sampling frequency: no
-  // division, the frame is reported and the search re-arms.
+  // fscod 3: fscod2 in numblkscod's place gives 24, 22.05 or 16 kHz with
+  // six blocks, and only the first frame is reported.
   auto lines =
-      linesFor(concat({eac3Frame(0x2FF, 3, 3, 2, false), eac3Frame(0x17F, 0, 3, 2, false)}));
+      linesFor(concat({eac3Frame(0x17F, 3, 0, 2, false), eac3Frame(0x17F, 3, 0, 2, false)}));
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_EQ(lines[1], "   frame size = 768 bytes, number of blocks per frame = 6");
+  EXPECT_EQ(lines[2], "   Sampling frequency = [bl]24[/bl] kHz");
+  EXPECT_EQ(lines[3], "   Transmission bitrate = [bl]96[/bl] kbit/s");
+  EXPECT_EQ(parseAc3(payloadOver(eac3Frame(0x17F, 3, 1, 2, false))).frames[0].sampleRate, 22050u);
+  EXPECT_EQ(parseAc3(payloadOver(eac3Frame(0x17F, 3, 2, 2, false))).frames[0].sampleRate, 16000u);
+  // fscod2 3 is reserved: no sampling frequency, no division, and the
+  // search re-arms.
+  lines = linesFor(concat({eac3Frame(0x2FF, 3, 3, 2, false), eac3Frame(0x17F, 0, 3, 2, false)}));
   ASSERT_EQ(lines.size(), 12u);
   EXPECT_EQ(lines[2], "   Sampling frequency = [bl]0[/bl] kHz");
   EXPECT_EQ(lines[9], "   Transmission bitrate = [bl]192[/bl] kbit/s");

@@ -95,10 +95,12 @@ TEST(BitReader, NeverReadsPastTheLoadedBytes) {
   r.start(0);
   EXPECT_EQ(r.window(), 0xABCD0000u);
   EXPECT_EQ(r.read(8), 0xABu);
-  EXPECT_FALSE(r.exhausted());
   EXPECT_EQ(r.read(8), 0xCDu);
-  EXPECT_EQ(r.read(32), 0u);
-  EXPECT_TRUE(r.exhausted());
+  EXPECT_FALSE(r.ranOut());  // every bit so far was there
+  EXPECT_EQ(r.whole(7), 7);
+  EXPECT_EQ(r.read(1), 0u);
+  EXPECT_TRUE(r.ranOut());
+  EXPECT_FALSE(r.whole(7).has_value());
   r.skip(255);
   EXPECT_EQ(r.read(32), 0u);
 
@@ -108,26 +110,29 @@ TEST(BitReader, NeverReadsPastTheLoadedBytes) {
   EXPECT_EQ(late.read(8), 0u);
 }
 
-TEST(BitReader, ExpGolombStopsCountingZerosAt32) {
-  // Nothing but zeros (also past the end): the count stops at 32 and the
-  // value saturates instead of running to the buffer's end.
-  std::vector<uint8_t> zeros(64, 0);
+TEST(BitReader, ExpGolombCodesThatCannotBeWholeRunOut) {
+  // 32 zeros: longer than any code of a 32-bit value, even with the ones
+  // that follow. The read stops there and reads as 0.
+  std::vector<uint8_t> zeros = {0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
   BitReader r(zeros);
   r.start(0);
-  EXPECT_EQ(r.readUe(), 0xFFFFFFFFu);
-  size_t after = r.cursor();
-  EXPECT_LE(after, 4u + 8u + 1u);  // 32 zeros and a 32-bit suffix at most
+  EXPECT_EQ(r.readUe(), 0u);
+  EXPECT_TRUE(r.ranOut());
+  EXPECT_EQ(r.read(8), 0u);  // and so does everything after it
 
-  // 31 zeros, a one, 31 suffix bits of ones: the largest code that fits.
+  // 31 zeros, a one, 31 suffix bits of ones: the largest code there is.
   std::vector<uint8_t> big = {0, 0, 0, 1, 0xFF, 0xFF, 0xFF, 0xFE};
   BitReader b(big);
   b.start(0);
   EXPECT_EQ(b.readUe(), 0xFFFFFFFEu);
+  EXPECT_FALSE(b.ranOut());
 
-  // A signed code from saturated zeros does not overflow either.
-  BitReader s(zeros);
-  s.start(0);
-  EXPECT_EQ(s.readSe(), int64_t{0x80000000});
+  // The same code cut in its suffix.
+  std::vector<uint8_t> cut(big.begin(), big.end() - 1);
+  BitReader c(cut);
+  c.start(0);
+  EXPECT_EQ(c.readSe(), 0);
+  EXPECT_TRUE(c.ranOut());
 }
 
 }  // namespace

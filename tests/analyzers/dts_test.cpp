@@ -119,16 +119,18 @@ TEST(Dts, TheLastPayloadByteIsNeverTaken) {
   EXPECT_EQ(linesFor(bytes).size(), 1u);
 }
 
-TEST(Dts, HeaderCutByTheLoadedBytesReadsZeros) {
-  // Only the sync word and two header bytes are loaded: the header is
-  // still reported, its missing fields read as zero.
+TEST(Dts, AHeaderCutByThePayloadsEndIsNotReported) {
+  // The sync word and two header bytes are in the payload; the header's
+  // other bytes are loaded too, but belong to the next pack. Every frame
+  // before it is reported.
   auto frame = coreFrame({});
-  std::vector<uint8_t> bytes(frame.begin(), frame.begin() + 7);
-  auto lines = linesFor(bytes);
-  ASSERT_EQ(lines.size(), 9u);
-  EXPECT_EQ(lines[0], "   PCM core samples = 32");
-  EXPECT_EQ(lines[3], "   Channel arrangement = [bl]A (mono)[/bl]");
-  EXPECT_EQ(lines[4], "   Sampling frequency = [bl]Invalid[/bl] kHz");
+  auto bytes = concat({coreFrame({}, 8), frame});
+  const size_t cut = bytes.size() - frame.size() + 6;
+  RecordingHost host;
+  analyzeDts(payloadOver(bytes, 0, cut), host);
+  EXPECT_EQ(host.lines.size(), 9u);
+  EXPECT_EQ(linesFor(std::vector<uint8_t>(frame.begin(), frame.begin() + 7)).size(), 0u);
+  EXPECT_EQ(linesFor(bytes).size(), 18u);
 }
 
 }  // namespace

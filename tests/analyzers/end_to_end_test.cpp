@@ -70,11 +70,11 @@ TEST_F(AnalyzersInTheEngine, DetailedScanOfAMuxedTitle) {
   Bytes thd = encode("a.thd", "-f lavfi -i sine=f=440:r=48000:d=0.3 -ac 2 -c:a truehd -f truehd");
 
   Bytes title = testing::muxTitle({
-      {"", mpeg2, 0xE0, {}, 90000},
-      {"", h264, 0xE3, {}, 90000},
-      {"", ac3, 0xBD, psmux::audioSubstreamHeader(0x81), 90900},
-      {"", dts, 0xBD, psmux::audioSubstreamHeader(0x8A), 91800},
-      {"", thd, 0xBD, psmux::trueHdSubstreamHeader(0xB3), 92700},
+      {"", mpeg2, 0xE0, {}, 90000, {}},
+      {"", h264, 0xE3, {}, 90000, {}},
+      {"", ac3, 0xBD, psmux::audioSubstreamHeader(0x81), 90900, {}},
+      {"", dts, 0xBD, psmux::audioSubstreamHeader(0x8A), 91800, {}},
+      {"", thd, 0xBD, psmux::trueHdSubstreamHeader(0xB3), 92700, {}},
   });
   std::string path = dir_.write("FEATURE_1.EVO", title);
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
 #include <string>
 
@@ -102,7 +103,7 @@ TEST_F(FfprobeOracle, Ac3AndEac3) {
                                   c.codec + " -b:a " + c.bitRate + " -f " + c.codec);
     auto stream = probe(name, "audio");
     auto analysis = parseAc3(payloadOver(bytes));
-    ASSERT_FALSE(analysis.frames.empty());
+    ASSERT_EQ(analysis.frames.size(), 1u);  // the first frame tells, once
     const Ac3FrameHeader& h = analysis.frames[0];
     EXPECT_EQ(h.enhanced(), std::string(c.codec) == "eac3");
     EXPECT_EQ(int(h.sampleRate), integer(stream, "sample_rate"));
@@ -123,6 +124,28 @@ TEST_F(FfprobeOracle, Ac3AndEac3) {
               std::string::npos)
         << host.text();
   }
+}
+
+TEST_F(FfprobeOracle, Eac3AtAReducedSampleRate) {
+  // ffmpeg encodes E-AC-3 at 32 kHz and up only. Its 32 kHz frames become
+  // 24 kHz ones when fscod 2 and numblkscod 3 are rewritten as fscod 3 and
+  // fscod2 0 (six blocks either way); ffprobe reads the rate from there.
+  auto bytes = encode("e32.eac3", stereo(32000) + " -c:a eac3 -b:a 96k -f eac3");
+  size_t frameBytes = 0;
+  for (size_t at = 0; at + 4 < bytes.size(); at += frameBytes) {
+    ASSERT_EQ(bytes[at] << 8 | bytes[at + 1], 0x0B77);
+    ASSERT_EQ(bytes[at + 4] >> 4, 0xB);
+    bytes[at + 4] = uint8_t(0xC0 | (bytes[at + 4] & 0x0F));
+    frameBytes = ((bytes[at + 2] & 7u) << 8 | bytes[at + 3]) * 2 + 2;  // frmsiz
+  }
+  dir_.write("e24.eac3", bytes);
+  auto stream = probe("e24.eac3", "audio");
+  auto analysis = parseAc3(payloadOver(bytes));
+  ASSERT_EQ(analysis.frames.size(), 1u);
+  EXPECT_EQ(int(analysis.frames[0].sampleRate), integer(stream, "sample_rate"));
+  EXPECT_EQ(analysis.frames[0].blocks, 6u);
+  // A/52 Annex E: the frame's bits over its 6 x 256 samples at 24 kHz.
+  EXPECT_EQ(analysis.frames[0].bitRate, frameBytes * 8 * 24000 / 1536);
 }
 
 TEST_F(FfprobeOracle, Dts) {
@@ -158,6 +181,13 @@ TEST_F(FfprobeOracle, Dts) {
     EXPECT_TRUE(hasLine(host, "   Transmission bitrate = [bl]" +
                                   std::to_string(integer(stream, "bit_rate") / 1000) +
                                   "[/bl] kbit/s"));
+
+    // A first payload that starts 3 bytes into the first frame and ends 2
+    // bytes into the second one's header: the bytes after it (the next
+    // pack) are not read on, and nothing is reported.
+    RecordingHost cut;
+    analyzeDts(payloadOver(bytes, 3, core->fsize + 1u - 3 + 6), cut);
+    EXPECT_TRUE(cut.lines.empty()) << cut.text();
   }
 }
 
@@ -191,6 +221,8 @@ TEST_F(FfprobeOracle, TrueHdAndMlp) {
       EXPECT_TRUE(
           hasLine(host, "   Sampling frequency = [bl]" + formatFloat(rate / 1000.0) + "[/bl] kHz"))
           << host.text();
+      // The bytes after the format fields are the major sync signature.
+      EXPECT_EQ(host.text().find("Dynamic range"), std::string::npos) << host.text();
       if (trueHd && six) {
         EXPECT_TRUE(hasLine(host,
                             "      channel arrangement = [bl]Main (Left,Right), Centre, LFE, "
@@ -292,42 +324,51 @@ std::string ratioOf(std::string_view name) {
 
 TEST_F(FfprobeOracle, H264) {
   struct Case {
-    const char* label;
-    const char* picture;
-    const char* options;
+    std::string label;
+    std::string picture;
+    std::string options;
   };
+  const std::string interlaced = "-flags +ildct+ilme -x264-params aud=1:interlaced=1:tff=1";
   const Case cases[] = {
       {"high-1080p", "1920x1080:24000/1001", "-profile:v high -x264-params aud=1"},
-      {"high-1080i", "1920x1080:25",
-       "-profile:v high -flags +ildct+ilme -x264-params aud=1:interlaced=1:tff=1"},
+      {"high-1080i", "1920x1080:25", "-profile:v high " + interlaced},
+      {"high-1080i-2997", "1920x1080:30000/1001", "-profile:v high " + interlaced},
+      {"high-720p50", "1280x720:50", "-profile:v high -x264-params aud=1"},
+      {"high-720p5994", "1280x720:60000/1001", "-profile:v high -x264-params aud=1"},
       {"main-576p", "720x576:25", "-profile:v main -level 3.1 -aspect 16:9 -x264-params aud=1"},
+      // Cropped on the right; Constrained Baseline by its constraint flag.
+      {"baseline-768p", "1366x768:25", "-profile:v baseline -x264-params aud=1"},
+      {"high444-576p", "720x576:25", "-pix_fmt yuv444p -profile:v high444 -x264-params aud=1"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
     std::string picture = c.picture;
     auto colon = picture.find(':');
-    std::string name = std::string(c.label) + ".264";
+    std::string name = c.label + ".264";
     auto bytes = encode(name, testPicture(picture.substr(0, colon), picture.substr(colon + 1)) +
                                   " -c:v libx264 -preset veryfast " + c.options + " -f h264");
     auto stream = probe(name, "video");
-    H264Sps sps = parseH264(payloadOver(bytes));
-    EXPECT_EQ(sps.width(), integer(stream, "width"));
-    EXPECT_EQ(sps.height(), integer(stream, "height"));
-    EXPECT_EQ(sps.levelIdc, integer(stream, "level"));
-    EXPECT_EQ(sps.interlaced(), stream.value("field_order", "") != "progressive");
-    ASSERT_TRUE(sps.vui && sps.vui->aspectRatioIdc && sps.vui->timing);
+    auto sps = parseH264(payloadOver(bytes));
+    ASSERT_TRUE(sps && sps->size());
+    EXPECT_EQ(sps->size()->width, integer(stream, "width"));
+    EXPECT_EQ(sps->size()->height, integer(stream, "height"));
+    EXPECT_EQ(sps->levelIdc, integer(stream, "level"));
+    EXPECT_EQ(sps->interlaced(), stream.value("field_order", "") != "progressive");
+    ASSERT_TRUE(sps->vui && sps->vui->aspectRatioIdc && sps->vui->timing);
     std::string sar =
-        *sps.vui->aspectRatioIdc == 255
-            ? std::to_string(sps.vui->sarWidth) + ":" + std::to_string(sps.vui->sarHeight)
-            : ratioOf(aspectRatioNames[*sps.vui->aspectRatioIdc & 15]);
+        *sps->vui->aspectRatioIdc == 255
+            ? std::to_string(sps->vui->sarWidth) + ":" + std::to_string(sps->vui->sarHeight)
+            : ratioOf(aspectRatioNames[*sps->vui->aspectRatioIdc & 15]);
     EXPECT_EQ(sar, stream.value("sample_aspect_ratio", ""));
-    // x264 counts time in fields: two ticks per frame.
-    double tickRate = double(sps.vui->timing->timeScale) / sps.vui->timing->numUnitsInTick;
-    EXPECT_DOUBLE_EQ(tickRate, 2 * fraction(stream.value("r_frame_rate", "0/1")));
+    // x264 counts time in fields: two ticks per frame, and the frame report
+    // divides by the frame rate.
+    const double frameRate = fraction(stream.value("r_frame_rate", "0/1"));
+    double tickRate = *sps->vui->timing->tickRate();
+    EXPECT_DOUBLE_EQ(tickRate, 2 * frameRate);
 
     RecordingHost host;
     auto stored = analyzeH264(payloadOver(bytes), host);
-    EXPECT_EQ(stored, kH264ReportFrameRate);
+    EXPECT_DOUBLE_EQ(stored.value_or(0), frameRate);
     ASSERT_GE(host.lines.size(), 4u);
     EXPECT_EQ(host.lines[0], "   Profile = " + stream.value("profile", ""));
     int level = integer(stream, "level");
@@ -340,6 +381,16 @@ TEST_F(FfprobeOracle, H264) {
     EXPECT_TRUE(hasLine(
         host, "   Frame rate = " + formatFloat(std::round(tickRate * 1000) / 1000) + " fps"))
         << host.text();
+
+    // The payload ends three bytes into the parameter set: profile and
+    // level, nothing read from the bytes behind it.
+    const std::vector<uint8_t> spsCode = {0x00, 0x00, 0x01, 0x67};
+    auto at = std::search(bytes.begin(), bytes.end(), spsCode.begin(), spsCode.end());
+    ASSERT_NE(at, bytes.end());
+    RecordingHost cut;
+    EXPECT_EQ(analyzeH264(payloadOver(bytes, 0, size_t(at - bytes.begin()) + 7), cut),
+              kH264ReportFrameRate);
+    EXPECT_EQ(cut.lines, std::vector<std::string>(host.lines.begin(), host.lines.begin() + 2));
   }
 }
 

@@ -22,7 +22,7 @@ struct ScalingList {
 
 struct SpsFields {
   unsigned profile = 100, level = 41;
-  bool constraintSet3 = false;
+  unsigned constraints = 0;  // constraint_set0_flag (bit 7) .. constraint_set5_flag (bit 2)
   unsigned chromaFormat = 1, lumaMinus8 = 0, chromaMinus8 = 0;
   std::vector<ScalingList> scalingLists;  // non-empty: seq_scaling_matrix_present_flag
   bool scalingMatrix = false;
@@ -43,7 +43,7 @@ struct SpsFields {
 // start code, NAL header (nal_ref_idc 3, type 7) and the escaped RBSP.
 std::vector<uint8_t> sps(const SpsFields& f, uint8_t nalHeader = 0x67) {
   BitWriter w;
-  w.put(8, f.profile).put(3, 0).flag(f.constraintSet3).put(4, 0).put(8, f.level);
+  w.put(8, f.profile).put(8, f.constraints).put(8, f.level);
   w.ue(0);  // seq_parameter_set_id
   if (h264HasChromaFields(static_cast<uint8_t>(f.profile))) {
     w.ue(f.chromaFormat);
@@ -109,7 +109,7 @@ std::vector<uint8_t> accessUnit(const std::vector<uint8_t>& spsUnit) {
 std::vector<std::string> linesFor(const SpsFields& f) {
   RecordingHost host;
   auto bytes = accessUnit(sps(f));
-  EXPECT_EQ(analyzeH264(payloadOver(bytes), host), 24000.0 / 1001.0);
+  analyzeH264(payloadOver(bytes), host);
   return host.lines;
 }
 
@@ -128,9 +128,24 @@ TEST(H264, FullHdInterlacedCropsInFieldPairs) {
   f.frameMbsOnly = false;
   f.crop = std::array<unsigned, 4>{0, 0, 0, 2};
   EXPECT_EQ(linesFor(f).back(), "   Size = [bl]1920[/bl]x[bl]1080[/bl]");
-  H264Sps parsed = parseH264(payloadOver(sps(f)));
-  EXPECT_TRUE(parsed.interlaced());
-  EXPECT_TRUE(parsed.mbAdaptiveFrameField);
+  auto parsed = parseH264(payloadOver(sps(f)));
+  ASSERT_TRUE(parsed && parsed->frame);
+  EXPECT_TRUE(parsed->interlaced());
+  EXPECT_TRUE(parsed->frame->mbAdaptiveFrameField);
+}
+
+TEST(H264, CroppingInMonochromeCountsSingleSamples) {
+  // 1376 wide, field-coded: 10 columns and 2 x 4 lines cropped. (4:2:0 in
+  // pairs is checked against ffprobe.) Cropping it all away leaves no size.
+  SpsFields f;
+  f.chromaFormat = 0;
+  f.widthMbsMinus1 = 85;
+  f.heightMapUnitsMinus1 = 24;
+  f.frameMbsOnly = false;
+  f.crop = std::array<unsigned, 4>{4, 6, 0, 4};
+  EXPECT_EQ(linesFor(f).back(), "   Size = [bl]1366[/bl]x[bl]792[/bl]");
+  f.crop = std::array<unsigned, 4>{1000, 1000, 0, 0};
+  EXPECT_EQ(linesFor(f).size(), 3u);
 }
 
 TEST(H264, ProfilesWithoutChromaFields) {
@@ -145,16 +160,18 @@ TEST(H264, ProfilesWithoutChromaFields) {
                    }));
   f.profile = 66;
   f.level = 11;
-  f.constraintSet3 = true;
+  f.constraints = 0x10;  // constraint_set3_flag
   lines = linesFor(f);
   EXPECT_EQ(lines[0], "   Profile = Baseline ");
   EXPECT_EQ(lines[1], "   Level = 1b");
   f.profile = 88;
   f.level = 9;
-  f.constraintSet3 = false;
+  f.constraints = 0;
   lines = linesFor(f);
   EXPECT_EQ(lines[0], "   Profile = Extended");
   EXPECT_EQ(lines[1], "   Level = 0.9");
+  f.profile = 200;
+  EXPECT_EQ(linesFor(f)[0], "   Profile = Unknown");
 }
 
 TEST(H264, HighProfilesWithOtherFormatsAndDepths) {
@@ -169,12 +186,13 @@ TEST(H264, HighProfilesWithOtherFormatsAndDepths) {
   EXPECT_EQ(lines[2], "   Chroma format = [bl]4:2:2[/bl]  (l, c) = 10, 10 bit");
   EXPECT_EQ(lines[3], "   Size = [bl]1920[/bl]x[bl]1080[/bl]");
 
-  // High 4:4:4 Predictive (244) codes the chroma fields too, though it has
-  // no profile name here.
+  f.constraints = 0x10;  // constraint_set3_flag: the intra profile
+  EXPECT_EQ(linesFor(f)[0], "   Profile = High 4:2:2 Intra");
+  f.constraints = 0;
   f.profile = 244;
   f.chromaFormat = 3;
   lines = linesFor(f);
-  EXPECT_EQ(lines[0], "   Profile = Unknown");
+  EXPECT_EQ(lines[0], "   Profile = High 4:4:4 Predictive");
   EXPECT_EQ(lines[2], "   Chroma format = [bl]4:4:4[/bl]  (l, c) = 10, 10 bit");
   EXPECT_EQ(lines[3], "   Size = [bl]1920[/bl]x[bl]1080[/bl]");
 }
@@ -220,7 +238,9 @@ TEST(H264, HugePocCycleCountIsBounded) {
   RecordingHost host;
   auto bytes = sps(f);
   analyzeH264(payloadOver(bytes), host);
-  EXPECT_EQ(host.lines.size(), 4u);
+  // The fields after the count are taken as its offsets, until the set
+  // runs out: no size from them.
+  EXPECT_EQ(host.lines.size(), 3u);
 }
 
 TEST(H264, VideoUsabilityInformation) {
@@ -239,10 +259,11 @@ TEST(H264, VideoUsabilityInformation) {
                 "   Time scale = 0 MHz",
                 "   Frame rate = 47.952 fps",
             }));
-  H264Sps parsed = parseH264(payloadOver(sps(f)));
-  ASSERT_TRUE(parsed.vui && parsed.vui->timing);
-  EXPECT_EQ(parsed.vui->timing->numUnitsInTick, 1001u);
-  EXPECT_EQ(parsed.vui->timing->timeScale, 48000u);
+  auto parsed = parseH264(payloadOver(sps(f)));
+  ASSERT_TRUE(parsed && parsed->vui && parsed->vui->timing);
+  EXPECT_EQ(parsed->vui->timing->numUnitsInTick, 1001u);
+  EXPECT_EQ(parsed->vui->timing->timeScale, 48000u);
+  EXPECT_EQ(h264ReportFrameRate(*parsed), 24000.0 / 1001.0);  // half the tick rate
 
   f.aspectIdc = 255;
   f.sarW = 4;
@@ -254,6 +275,7 @@ TEST(H264, VideoUsabilityInformation) {
   EXPECT_EQ(lines[5], "   Video format = ");
   EXPECT_EQ(lines[6], "   Time scale = 90 MHz");
   EXPECT_EQ(lines[7], "   Frame rate = 90000000 fps");
+  EXPECT_EQ(h264ReportFrameRate(*parseH264(payloadOver(sps(f)))), 45000000.0);
 
   // aspect_ratio_idc 16 to 254 log nothing.
   f.aspectIdc = 200;
@@ -263,13 +285,14 @@ TEST(H264, VideoUsabilityInformation) {
   EXPECT_EQ(lines.size(), 4u);
 }
 
-TEST(H264, ZeroTickGivesNoFrameRateLine) {
+TEST(H264, ZeroTickGivesNoFrameRateLineAndTheFilmRate) {
   SpsFields f;
   f.vui = true;
   f.timing = {{0, 50000}};
   auto lines = linesFor(f);
   ASSERT_EQ(lines.size(), 5u);
   EXPECT_EQ(lines.back(), "   Time scale = 0 MHz");
+  EXPECT_EQ(h264ReportFrameRate(*parseH264(payloadOver(sps(f)))), 24000.0 / 1001.0);
 }
 
 TEST(H264, OnlyReferenceParameterSetsAreFound) {
@@ -280,20 +303,26 @@ TEST(H264, OnlyReferenceParameterSetsAreFound) {
   analyzeH264(payloadOver(ref1), host);
   EXPECT_EQ(host.lines[0], "   Profile = Main");
 
-  // nal_ref_idc 2 (0x47) is not searched for: the fields then come from
-  // the bytes at the payload's end and beyond.
+  // nal_ref_idc 2 (0x47) is not searched for: nothing is found, nothing
+  // logged, and the report keeps the film rate; so for an empty payload.
   RecordingHost other;
   auto ref2 = accessUnit(sps(f, 0x47));
-  std::vector<uint8_t> cut(ref2.begin(), ref2.end() - 6);
-  analyzeH264(payloadOver(cut), other);
-  EXPECT_EQ(other.lines[0], "   Profile = Unknown");
+  EXPECT_EQ(analyzeH264(payloadOver(ref2), other), 24000.0 / 1001.0);
+  EXPECT_EQ(analyzeH264(payloadOver({}), other), 24000.0 / 1001.0);
+  EXPECT_TRUE(other.lines.empty());
 }
 
-TEST(H264, EmptyPayloadStillStoresTheReportRate) {
+TEST(H264, ACutParameterSetReportsTheFieldsItHolds) {
+  // The set ends with the payload after its bit depths; the bytes loaded
+  // behind it (the next pack) are not read as its fields.
+  std::vector<uint8_t> loaded = concat({sps({}), std::vector<uint8_t>(64, 0xFF)});
   RecordingHost host;
-  std::vector<uint8_t> nothing;
-  EXPECT_EQ(analyzeH264(payloadOver(nothing), host), 24000.0 / 1001.0);
-  EXPECT_EQ(host.lines.front(), "   Profile = Unknown");
+  EXPECT_EQ(analyzeH264(payloadOver(loaded, 0, 5 + 4), host), 24000.0 / 1001.0);
+  EXPECT_EQ(host.lines, (std::vector<std::string>{
+                            "   Profile = High",
+                            "   Level = 4.1",
+                            "   Chroma format = [bl]4:2:0[/bl]  (l, c) = 8, 8 bit",
+                        }));
 }
 
 }  // namespace

@@ -99,6 +99,16 @@ TEST(Mlp, ASyncInsideAHeaderStartsItAfresh) {
   EXPECT_EQ(std::get<MlpMajorSync>(parsed.headers[1]).sampleRateHz(), 88200);
 }
 
+TEST(Mlp, TheMajorSyncSignatureIsNoDynamicRange) {
+  // B7 52 after the format fields is major_sync_signature (every encoded
+  // stream, checked on ffmpeg's against ffprobe): no dynamic range.
+  auto mlp = parseMlp(payloadOver(concat({kMlpSync, {0x22, 0x88, 0x00, 0x14, 0xB7, 0x52, 0x00}})));
+  EXPECT_FALSE(std::get<MlpMajorSync>(mlp.headers.at(0)).dynamicRange);
+  // Other bytes are still read as a range.
+  auto other = linesFor(concat({kMlpSync, {0x22, 0x88, 0x00, 0x14, 0xB7, 0x53, 0x00}}));
+  EXPECT_EQ(other.back(), "   Dynamic range control = -10.6371 dB .. 8.2275 dB");
+}
+
 TEST(Mlp, NoSyncNoLines) {
   EXPECT_TRUE(linesFor({0xF8, 0x72, 0x6F, 0xBC, 0, 0, 0, 0, 0, 0, 0}).empty());
   EXPECT_TRUE(linesFor({}).empty());

@@ -131,6 +131,11 @@ TEST(Mpeg2Video, LaterSequenceHeaders) {
                              "  Sequence header bitrate = [bl]104857[/bl] kbps",
                          }));
   EXPECT_EQ(twice.rate, 50.0);
+  // 0x3FFFF marks a variable rate: no bit rate is kept, not even the first.
+  EXPECT_FALSE(parseMpeg2Video(payloadOver(concat({sequenceHeader(720, 576, 2, 3, 100),
+                                                   picture(1, false),
+                                                   sequenceHeader(352, 288, 1, 6, 0x3FFFF)})))
+                   .bitRate);
 }
 
 TEST(Mpeg2Video, IllegalPictureCodingTypes) {

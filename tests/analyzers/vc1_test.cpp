@@ -21,7 +21,7 @@ struct Vc1Fields {
   bool displayExt = true;
   unsigned dispWidth = 1919, dispHeight = 1079;
   std::optional<unsigned> aspect = 1;
-  unsigned aspectH = 0, aspectV = 0;
+  unsigned aspectH = 0, aspectV = 0;  // ASPECT_HORIZ_SIZE, ASPECT_VERT_SIZE as coded
   bool frameRateFlag = true;
   bool explicitRate = false;
   unsigned exponent = 0, nr = 1, dr = 2;
@@ -131,13 +131,14 @@ TEST(Vc1, ReservedAndForbiddenCodes) {
   EXPECT_EQ(r.lines[r.lines.size() - 2], "   Reserved Frame Rate!");
   EXPECT_EQ(r.lines.back(), "   Frame Rate = [bl]5000[/bl] (25000/5)");
 
-  // A forbidden numerator still divides: the rate is 0.
+  // A forbidden numerator still divides in the log; the frame report gets
+  // no rate from codes without one.
   f.nr = 0;
   f.dr = 2;
   r = analyze(f);
   EXPECT_EQ(r.lines[r.lines.size() - 2], "   Forbidden Frame Rate!");
   EXPECT_EQ(r.lines.back(), "   Frame Rate = [bl]0[/bl] (0/1001)");
-  EXPECT_EQ(r.rate, 0.0);
+  EXPECT_FALSE(r.rate.has_value());
 }
 
 TEST(Vc1, ForbiddenDenominatorGivesNoRate) {
@@ -172,13 +173,20 @@ TEST(Vc1, ShortHeaders) {
 }
 
 TEST(Vc1, AspectRatios) {
+  // Explicit sizes are coded minus one (SMPTE 421M 6.1.14.3): 15, 8 is 16:9
+  // and 4, 3 is 5:4.
   Vc1Fields f;
   f.aspect = 15;
-  f.aspectH = 16;
-  f.aspectV = 9;
+  f.aspectH = 15;
+  f.aspectV = 8;
   EXPECT_EQ(analyze(f).lines[5], "   Aspect ratio = 16:9");
+  f.aspectH = 4;
+  f.aspectV = 3;
+  EXPECT_EQ(analyze(f).lines[5], "   Aspect ratio = 5:4");
   f.aspect = 13;
   EXPECT_EQ(analyze(f).lines[5], "   Aspect ratio = [bl]160:99[/bl] (528x480 16:9)");
+  f.aspect = 14;  // reserved in VC-1, where H.264's 14 is 4:3
+  EXPECT_EQ(analyze(f).lines[5], "   Aspect ratio = Reserved");
   f.aspect = 0;
   EXPECT_EQ(analyze(f).lines[5], "   Aspect ratio = unspecified");
 }
@@ -197,19 +205,33 @@ TEST(Vc1, ReservedProfileLevelAndChroma) {
   EXPECT_EQ(lines[3], "   Size = [bl]720[/bl]x[bl]576[/bl]");
 }
 
-TEST(Vc1, NoStartCodeReadsTheBytesAtThePayloadsEnd) {
-  // Nothing to find, and the payload ends with the loaded bytes: the
-  // fields come from the last byte and zeros, nothing is stored.
+TEST(Vc1, MissingOrCutHeaders) {
+  // Nothing to find: nothing logged, nothing stored.
   std::vector<uint8_t> bytes(40, 0xFF);
   RecordingHost host;
-  auto rate = analyzeVc1(payloadOver(bytes, 3), host);
-  // FF | 00 ...: PROFILE 11, LEVEL 111, COLORDIFF 11, then zeros up to
-  // DISPLAY_EXT 0.
-  ASSERT_EQ(host.lines.size(), 4u);
-  EXPECT_EQ(host.lines[0], "   Profile = Advanced");
-  EXPECT_EQ(host.lines[1], "   Level = Reserved");
-  EXPECT_EQ(host.lines[3], "   Size = [bl]2[/bl]x[bl]2[/bl]");
-  EXPECT_FALSE(rate.has_value());
+  EXPECT_FALSE(analyzeVc1(payloadOver(bytes, 3), host).has_value());
+  EXPECT_TRUE(host.lines.empty());
+  // Cut inside FRAMERATENR (stray bytes, start code and 11 header bytes),
+  // more bytes loaded behind: everything before the frame rate.
+  Vc1Fields f;
+  auto whole = sequenceHeader(f);
+  EXPECT_FALSE(analyzeVc1(payloadOver(whole, 0, 6 + 4 + 11), host).has_value());
+  EXPECT_EQ(host.lines.size(), 6u);
+  EXPECT_EQ(host.lines.back(), "   Aspect ratio = [bl]1:1[/bl] (square samples)");
+}
+
+TEST(Vc1, EscapedHeaderBytesAreUnescaped) {
+  // A display size of 1x1 puts 00 00 0x into the header, which an encoder
+  // escapes as 00 00 03 0x (SMPTE 421M Annex E).
+  Vc1Fields f;
+  f.dispWidth = f.dispHeight = 0;
+  auto plain = sequenceHeader(f);
+  auto escaped = concat({{plain.begin(), plain.begin() + 10},
+                         testing::escapeRbsp({plain.begin() + 10, plain.end() - 5}),
+                         {plain.end() - 5, plain.end()}});
+  RecordingHost host;
+  EXPECT_EQ(analyzeVc1(payloadOver(escaped), host), 24000.0 / 1001.0);
+  EXPECT_EQ(host.lines[4], "   Display size = [bl]1[/bl]x[bl]1[/bl]");
 }
 
 }  // namespace

@@ -23,21 +23,29 @@ TEST(JsonDetails, Mpeg2ReservedFrameRateIsLeftOutNotStoredAsOne) {
   a.aspectAndFrameRate = mpeg2::AspectAndFrameRate{5, 7};
   a.events.emplace_back(mpeg2::IllegalPictureType{0});
   j = detailsJson(a);
-  EXPECT_EQ(j["aspect_ratio"], "reserved");
+  EXPECT_FALSE(j.contains("aspect_ratio"));  // reserved
+  EXPECT_EQ(j["aspect_ratio_code"], 5);
   EXPECT_DOUBLE_EQ(j["frame_rate"].get<double>(), 60000.0 / 1001.0);
   EXPECT_EQ(j["illegal_picture_types"], Json::array({0}));
 }
 
-TEST(JsonDetails, Vc1FrameRateOnlyWhenThereIsSomethingToDivideBy) {
+TEST(JsonDetails, Vc1ValuesOnlyWhereTheCodesHaveThem) {
   Vc1SequenceHeader h;
   h.profile = 3;
   h.displayExtension = true;
-  h.aspectRatio = 15;
-  h.aspectWidth = 64;
-  h.aspectHeight = 45;
+  h.aspectRatio = Vc1SequenceHeader::AspectRatio{15, 63, 44};  // coded minus one
   h.frameRate = Vc1FrameRateFields{false, 0, 3, 0};  // 30000 / forbidden denominator
   Json j = detailsJson(h);
   EXPECT_EQ(j["sample_aspect_ratio"], "64:45");
+  EXPECT_FALSE(j.contains("frame_rate"));
+  EXPECT_FALSE(j.contains("chroma_format"));  // COLORDIFF_FORMAT 0 is reserved
+  EXPECT_FALSE(j.contains("display_width"));  // not read
+
+  // A forbidden numerator gives no rate (not 0.0), ASPECT_RATIO 14 no ratio.
+  h.aspectRatio = Vc1SequenceHeader::AspectRatio{14};
+  h.frameRate = Vc1FrameRateFields{false, 0, 0, 2};
+  j = detailsJson(h);
+  EXPECT_FALSE(j.contains("sample_aspect_ratio"));
   EXPECT_FALSE(j.contains("frame_rate"));
 
   h.pulldown = true;
@@ -57,13 +65,15 @@ TEST(JsonDetails, H264FrameRateIsHalfTheTickRateAndAZeroTickGivesNone) {
   H264Sps sps;
   sps.profileIdc = 66;
   sps.levelIdc = 11;
-  sps.constraintSet3 = true;
+  sps.constraintFlags = 0x10;  // constraint_set3_flag
   sps.vui = H264Vui{};
   sps.vui->aspectRatioIdc = 0;  // unspecified
   sps.vui->timing = H264Vui::Timing{1001, 60000, true};
   Json j = detailsJson(sps);
   EXPECT_EQ(j["profile"], "Baseline");
   EXPECT_EQ(j["level"], "1b");
+  // A set cut before its chroma and size fields gives neither.
+  EXPECT_FALSE(j.contains("chroma_format") || j.contains("width"));
   EXPECT_FALSE(j.contains("sample_aspect_ratio"));
   EXPECT_DOUBLE_EQ(j["tick_rate"].get<double>(), 60000.0 / 1001.0);
   EXPECT_DOUBLE_EQ(j["frame_rate"].get<double>(), 30000.0 / 1001.0);
@@ -95,8 +105,23 @@ TEST(JsonDetails, AudioValuesWithoutMeaningStayOut) {
   EXPECT_FALSE(j.contains("bit_depth"));
   EXPECT_EQ(j["frequency_extension"], true);
 
-  // A TrueHD header cut after two bytes: no presentation fields.
+  // TrueHD modifiers of the 6- and 8-channel presentations mean their own
+  // things; 3 is reserved.
   MlpAnalysis mlp;
+  TrueHdMajorSync thd;
+  thd.bytesTaken = 6;
+  thd.modifier2 = 1;
+  thd.modifier6 = 2;
+  thd.modifier8 = 3;
+  mlp.headers.emplace_back(thd);
+  j = detailsJson(mlp);
+  EXPECT_EQ(j["channel_modifier_2ch"], "Lt/Rt");
+  EXPECT_EQ(j["channel_modifier_6ch"], "Dolby Surround EX");
+  EXPECT_FALSE(j.contains("channel_modifier_8ch"));
+  EXPECT_FALSE(j.contains("dynamic_range_db"));
+
+  // A TrueHD header cut after two bytes: no presentation fields.
+  mlp.headers.clear();
   TrueHdMajorSync cut;
   cut.bytesTaken = 2;
   cut.samplingCode = 8;

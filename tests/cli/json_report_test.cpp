@@ -100,7 +100,7 @@ TEST_F(JsonOfFfmpegTitle, ReadAgreesWithItsLogAndWithFfprobe) {
               "-f mpeg2video",
               0xE0, {}, first),
       encoded("v.264",
-              "-f lavfi -i testsrc=size=1920x1080:rate=24000/1001 -t 0.25 -pix_fmt yuv420p "
+              "-f lavfi -i testsrc=size=1920x1080:rate=50 -t 0.25 -pix_fmt yuv420p "
               "-c:v libx264 -preset veryfast -profile:v high -x264-params aud=1 -f h264",
               0xE3, {}, first),
       encoded("a.ac3", surround + " -c:a ac3 -b:a 448k -f ac3", 0xBD,
@@ -199,6 +199,11 @@ TEST_F(JsonOfFfmpegTitle, ReadAgreesWithItsLogAndWithFfprobe) {
       EXPECT_EQ(d["width"], integer(probed["width"]));
       EXPECT_EQ(d["height"], integer(probed["height"]));
       EXPECT_NEAR(d["frame_rate"].get<double>(), fraction(probed["r_frame_rate"]), 1e-9);
+      // The frame report divides by the same rate, H.264's (50p) included.
+      for (const Json& v : doc["title"]["video"]) {
+        if (v["slot"] != slots[i].second) continue;
+        EXPECT_NEAR(v["frame_rate"].get<double>(), fraction(probed["r_frame_rate"]), 1e-9);
+      }
     } else {
       EXPECT_EQ(d["sample_rate"], integer(probed["sample_rate"]));
       EXPECT_EQ(d["channels"], integer(probed["channels"]));
