@@ -63,7 +63,6 @@ class FfprobeOracle : public ::testing::Test {
       GTEST_SKIP() << "ffmpeg and ffprobe are needed to make and check real streams";
   }
 
-  // Runs ffmpeg with `arguments` into the file `name` and returns its bytes.
   std::vector<uint8_t> encode(const std::string& name, const std::string& arguments) {
     return testing::ffmpegEncode(dir_, name, arguments);
   }
@@ -88,12 +87,6 @@ class FfprobeOracle : public ::testing::Test {
 
   testing::TempDir dir_;
 };
-
-bool hasLine(const RecordingHost& host, const std::string& line) {
-  for (const auto& l : host.lines)
-    if (l == line) return true;
-  return false;
-}
 
 // ---------------------------------------------------------------- audio
 
@@ -144,11 +137,10 @@ TEST_F(FfprobeOracle, Ac3AndEac3) {
     RecordingHost host;
     analyzeAc3(payloadOver(bytes), 3, host);
     EXPECT_TRUE(
-        hasLine(host, "   Sampling frequency = [bl]" + formatFloat(c.rate / 1000.0) + "[/bl] kHz"))
+        host.has("   Sampling frequency = [bl]" + formatFloat(c.rate / 1000.0) + "[/bl] kHz"))
         << host.text();
-    EXPECT_TRUE(hasLine(host, "   Transmission bitrate = [bl]" +
-                                  std::to_string(integer(stream, "bit_rate") / 1000) +
-                                  "[/bl] kbit/s"))
+    EXPECT_TRUE(host.has("   Transmission bitrate = [bl]" +
+                         std::to_string(integer(stream, "bit_rate") / 1000) + "[/bl] kbit/s"))
         << host.text();
     const std::string arrangement = kAc3Arrangements.at(stream.value("channel_layout", ""));
     EXPECT_EQ(h.lfeon, stream.value("channel_layout", "").find('1') != std::string::npos);
@@ -220,15 +212,13 @@ TEST_F(FfprobeOracle, Dts) {
 
     RecordingHost host;
     analyzeDts(payloadOver(bytes), host);
-    EXPECT_TRUE(
-        hasLine(host, "   Sampling frequency = [bl]" + withComma(c.rate / 1000.0) + "[/bl] kHz"))
+    EXPECT_TRUE(host.has("   Sampling frequency = [bl]" + withComma(c.rate / 1000.0) + "[/bl] kHz"))
         << host.text();
     EXPECT_TRUE(c.arrangement.empty() ||
-                hasLine(host, "   Channel arrangement = [bl]" + c.arrangement + "[/bl]"))
+                host.has("   Channel arrangement = [bl]" + c.arrangement + "[/bl]"))
         << host.text();
-    EXPECT_TRUE(hasLine(host, "   Transmission bitrate = [bl]" +
-                                  withComma(integer(stream, "bit_rate") / 1000.0) +
-                                  "[/bl] kbit/s"));
+    EXPECT_TRUE(host.has("   Transmission bitrate = [bl]" +
+                         withComma(integer(stream, "bit_rate") / 1000.0) + "[/bl] kbit/s"));
 
     // A first payload that starts 3 bytes into the first frame and ends 2
     // bytes into the second one's header: the bytes after it (the next
@@ -268,18 +258,18 @@ TEST_F(FfprobeOracle, TrueHdAndMlp) {
       RecordingHost host;
       analyzeMlp(payloadOver(bytes), host);
       EXPECT_TRUE(
-          hasLine(host, "   Sampling frequency = [bl]" + formatFloat(rate / 1000.0) + "[/bl] kHz"))
+          host.has("   Sampling frequency = [bl]" + formatFloat(rate / 1000.0) + "[/bl] kHz"))
           << host.text();
       // The bytes after the format fields are the major sync signature.
       EXPECT_EQ(host.text().find("Dynamic range"), std::string::npos) << host.text();
       if (trueHd && six) {
-        EXPECT_TRUE(hasLine(host,
-                            "      channel arrangement = [bl]Main (Left,Right), Centre, LFE, "
-                            "Surrounds (Ls/Rs)[/bl]"))
+        EXPECT_TRUE(
+            host.has("      channel arrangement = [bl]Main (Left,Right), Centre, LFE, "
+                     "Surrounds (Ls/Rs)[/bl]"))
             << host.text();
       }
       if (!trueHd && six) {
-        EXPECT_TRUE(hasLine(host, "   Channel arrangement = [bl]Lf + Rf + C + LFE + Ls + Rs[/bl]"))
+        EXPECT_TRUE(host.has("   Channel arrangement = [bl]Lf + Rf + C + LFE + Ls + Rs[/bl]"))
             << host.text();
       }
     }
@@ -318,8 +308,8 @@ TEST_F(FfprobeOracle, LpcmInADvdProgramStream) {
     EXPECT_EQ(parsed.bitsPerSample(), integer(stream, "bits_per_raw_sample"));
     RecordingHost host;
     analyzeLpcm(lpcm, payload, host);
-    EXPECT_TRUE(hasLine(host, "   Number of audio channels = [bl]" +
-                                  std::to_string(integer(stream, "channels")) + "[/bl]"))
+    EXPECT_TRUE(host.has("   Number of audio channels = [bl]" +
+                         std::to_string(integer(stream, "channels")) + "[/bl]"))
         << host.text();
   }
 }
@@ -365,13 +355,12 @@ TEST_F(FfprobeOracle, Mpeg2Video) {
     RecordingHost host;
     auto stored = analyzeMpeg2Video(payloadOver(bytes), 0x1234, host);
     EXPECT_EQ(stored, analysis.frameRate());
-    EXPECT_TRUE(hasLine(host, "   size = [bl]" + std::to_string(integer(stream, "width")) +
-                                  "[/bl]x[bl]" + std::to_string(integer(stream, "height")) +
-                                  "[/bl]"))
+    EXPECT_TRUE(host.has("   size = [bl]" + std::to_string(integer(stream, "width")) +
+                         "[/bl]x[bl]" + std::to_string(integer(stream, "height")) + "[/bl]"))
         << host.text();
     EXPECT_NE(host.text().find("   Aspect ratio = [bl]" + c.shown + "[/bl]"), std::string::npos);
-    EXPECT_TRUE(hasLine(host, "  Sequence header bitrate = [bl]" +
-                                  std::to_string(c.maxRate / 1000) + "[/bl] kbps"));
+    EXPECT_TRUE(host.has("  Sequence header bitrate = [bl]" + std::to_string(c.maxRate / 1000) +
+                         "[/bl] kbps"));
   }
 }
 
@@ -459,12 +448,11 @@ TEST_F(FfprobeOracle, H264) {
     int level = integer(stream, "level");
     EXPECT_EQ(host.lines[1],
               "   Level = " + std::to_string(level / 10) + "." + std::to_string(level % 10));
-    EXPECT_TRUE(hasLine(host, "   Size = [bl]" + std::to_string(integer(stream, "width")) +
-                                  "[/bl]x[bl]" + std::to_string(integer(stream, "height")) +
-                                  "[/bl]"))
+    EXPECT_TRUE(host.has("   Size = [bl]" + std::to_string(integer(stream, "width")) +
+                         "[/bl]x[bl]" + std::to_string(integer(stream, "height")) + "[/bl]"))
         << host.text();
-    EXPECT_TRUE(hasLine(
-        host, "   Frame rate = " + formatFloat(std::round(tickRate * 1000) / 1000) + " fps"))
+    EXPECT_TRUE(
+        host.has("   Frame rate = " + formatFloat(std::round(tickRate * 1000) / 1000) + " fps"))
         << host.text();
 
     // The payload ends three bytes into the parameter set: profile and

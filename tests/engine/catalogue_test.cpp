@@ -15,19 +15,10 @@ TEST(Catalogue, EveryStreamKindLandsInItsSlot) {
   t.audio(0xC4, 9000, {0x0B, 0x77});
   t.audio(0xC9, 9000, {0x0B, 0x77});
   t.audio(0xB3, 9000, {0x00, 0xF8, 0x72});
-  psmux::Pes lpcm;
-  lpcm.streamId = 0xBD;
-  lpcm.pts = 9000;
-  lpcm.payload = psmux::lpcmSubstreamHeader(0xA2, 0, 0x01, 0x80);
-  psmux::append(lpcm.payload, Bytes(64, 0x11));
-  t.pes(lpcm);
+  t.privateStream1(psmux::lpcmSubstreamHeader(0xA2, 0, 0x01, 0x80), 9000, Bytes(64, 0x11));
   t.subpicture(0x22, 9000, {0x00, 0x10});
   t.subpicture(0x61, 9000, {0x00, 0x10});
-  psmux::Pes mpa;  // MPEG audio is never catalogued
-  mpa.streamId = 0xC0;
-  mpa.pts = 9000;
-  mpa.payload = Bytes(100, 0xFF);
-  t.pes(mpa);
+  t.video(0xC0, 9000, Bytes(100, 0xFF));  // MPEG audio is never catalogued
 
   Engine e;
   e.scan(e.write("FEATURE_1.EVO", t.bytes()));
@@ -62,12 +53,11 @@ TEST(Catalogue, EveryStreamKindLandsInItsSlot) {
 
 TEST(Catalogue, Vc1IsIdentifiedByItsStreamIdExtension) {
   Title t;
-  psmux::Pes secondary;
-  secondary.streamId = 0xFD;
-  secondary.pts = 9000;
-  secondary.dts = 6000;
-  secondary.streamIdExtension = 0x56;
-  secondary.payload = {0x00, 0x00, 0x01, 0x0D, 0x00, 0x00, 0x01, 0x0D};
+  psmux::Pes secondary{.streamId = 0xFD,
+                       .pts = 9000,
+                       .dts = 6000,
+                       .streamIdExtension = 0x56,
+                       .payload = {0x00, 0x00, 0x01, 0x0D, 0x00, 0x00, 0x01, 0x0D}};
   t.pes(secondary);
   psmux::Pes primary = secondary;  // with a P-STD buffer field before the extension
   primary.streamIdExtension = 0x55;
@@ -85,7 +75,7 @@ TEST(Catalogue, Vc1IsIdentifiedByItsStreamIdExtension) {
   EXPECT_EQ(e.session.state.VideoStreamId[0], 0x55);
   EXPECT_EQ(e.session.state.VideoStreamId[1], 0x56);
   EXPECT_EQ(e.host.lines, (std::vector<std::string>{"[b]VC-1[/b] video stream 1 found!",
-                                                     "[b]VC-1[/b] video stream 0 found!"}));
+                                                    "[b]VC-1[/b] video stream 0 found!"}));
   // Frame start codes are counted per slot; the unidentified packets count nowhere.
   EXPECT_EQ(e.session.state.FrameCount[0], 2);
   EXPECT_EQ(e.session.state.FrameCount[1], 2);
@@ -93,12 +83,7 @@ TEST(Catalogue, Vc1IsIdentifiedByItsStreamIdExtension) {
 
 TEST(Catalogue, SubstreamA1IsMlpOnlyInDvdAudioObjects) {
   Title t;
-  psmux::Pes p;
-  p.streamId = 0xBD;
-  p.pts = 9000;
-  p.payload = psmux::lpcmSubstreamHeader(0xA1, 0, 0, 0x80);
-  psmux::append(p.payload, {0xF8, 0x72, 0x6F, 0xBB});
-  t.pes(p);
+  t.privateStream1(psmux::lpcmSubstreamHeader(0xA1, 0, 0, 0x80), 9000, {0xF8, 0x72, 0x6F, 0xBB});
 
   Engine evo;
   evo.scan(evo.write("X.EVO", t.bytes()));

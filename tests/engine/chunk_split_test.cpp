@@ -14,33 +14,20 @@ namespace {
 // A title whose headers carry every optional field the parser follows.
 Bytes mixedTitle() {
   Title t;
-  psmux::Pes video;
-  video.streamId = 0xE0;
-  video.pts = 0x1'0000'1234ull;
-  video.dts = 0x1'0000'0000ull;
-  video.stuffing = 3;
-  video.payload = mpeg2Pictures(7);
+  psmux::Pes video{.streamId = 0xE0,
+                   .pts = 0x1'0000'1234ull,
+                   .dts = 0x1'0000'0000ull,
+                   .stuffing = 3,
+                   .payload = mpeg2Pictures(7)};
   t.pes(video);
-  psmux::Pes vc1;
-  vc1.streamId = 0xFD;
-  vc1.pts = 777;
-  vc1.pstdBuffer = true;
-  vc1.streamIdExtension = 0x56;
-  vc1.payload = {0, 0, 1, 0x0D, 0, 0, 1, 0x0D, 0, 0, 1, 0x0D};
-  t.pes(vc1);
+  t.pes({.streamId = 0xFD,
+         .pts = 777,
+         .streamIdExtension = 0x56,
+         .pstdBuffer = true,
+         .payload = {0, 0, 1, 0x0D, 0, 0, 1, 0x0D, 0, 0, 1, 0x0D}});
   t.audio(0x82, 5555, Bytes(900, 0x42));
-  psmux::Pes lpcm;
-  lpcm.streamId = 0xBD;
-  lpcm.pts = 4444;
-  lpcm.payload = psmux::lpcmSubstreamHeader(0xA0, 0x05, 0x41, 0x00);
-  psmux::append(lpcm.payload, Bytes(333, 0x17));
-  t.pes(lpcm);
-  psmux::Pes truehd;
-  truehd.streamId = 0xBD;
-  truehd.pts = 3333;
-  truehd.payload = psmux::trueHdSubstreamHeader(0xB1);
-  psmux::append(truehd.payload, Bytes(222, 0x99));
-  t.pes(truehd);
+  t.privateStream1(psmux::lpcmSubstreamHeader(0xA0, 0x05, 0x41, 0x00), 4444, Bytes(333, 0x17));
+  t.privateStream1(psmux::trueHdSubstreamHeader(0xB1), 3333, Bytes(222, 0x99));
   t.subpicture(0x27, 2222, Bytes(1500, 0x33));
   t.subpicture(0x27, std::nullopt, Bytes(700, 0x34));
   t.subpicture(0x27, 2300, Bytes(10, 0x35));
@@ -100,7 +87,8 @@ std::map<std::string, Bytes> demuxWith(size_t chunkSize) {
   const Bytes title = mixedTitle();
   PackParser parser(session, DemuxMode, targets);
   for (size_t at = 0; at < title.size(); at += chunkSize) {
-    Bytes chunk(title.begin() + long(at), title.begin() + long(std::min(title.size(), at + chunkSize)));
+    Bytes chunk(title.begin() + long(at),
+                title.begin() + long(std::min(title.size(), at + chunkSize)));
     parser.parseChunk(chunk.data(), chunk.size());
   }
   for (auto& [name, out] : outputs) out->close();
@@ -148,8 +136,8 @@ TEST(ChunkSplits, DemuxWritesTheSameBytesForAnyChunkSize) {
 TEST(ChunkSplits, BytesBetweenPacketsThatAlmostFormAStartCodeStartNoPacket) {
   // Junk between packs: 01 without two zeros, 00 00 02, a pack start code
   // (not a packet), and zeros running into the next pack's start code.
-  const Bytes junk{0x47, 0x00, 0x01, 0xE1, 0x00, 0x00, 0x02, 0xE1, 0x00, 0x00, 0x00,
-                   0x01, 0xBA, 0x01, 0xE1, 0x00, 0x01, 0xBD, 0x00, 0x00};
+  const Bytes junk{0x47, 0x00, 0x01, 0xE1, 0x00, 0x00, 0x02, 0xE1, 0x00, 0x00,
+                   0x00, 0x01, 0xBA, 0x01, 0xE1, 0x00, 0x01, 0xBD, 0x00, 0x00};
   Title t;
   t.add(junk).video(0xE0, 0x1000, mpeg2Pictures(3)).add(junk).audio(0x81, 0x2000, Bytes(500, 0x11));
   t.add(junk).add({0x00, 0x00, 0x01});  // a start code cut off by the end

@@ -15,12 +15,7 @@ TEST_F(Details, PtsOnlyAndPtsWithDtsGiveTheSameStamp) {
   // Bit 32 set: it is dropped in both header forms.
   const uint64_t pts = 0x1'2345'6789ull;
   Title t;
-  psmux::Pes video;
-  video.streamId = 0xE0;
-  video.pts = pts;
-  video.dts = pts - 3003;
-  video.payload = mpeg2Pictures(1);
-  t.pes(video);
+  t.pes({.streamId = 0xE0, .pts = pts, .dts = pts - 3003, .payload = mpeg2Pictures(1)});
   t.audio(0x80, pts, {0x00, 0x00});
   e.scan(e.write("F.EVO", t.bytes()));
   EXPECT_EQ(e.countLogged("   First PTS = [re]23456789[/re]  ([re]+6575011[/re]ms)"), 2)
@@ -34,9 +29,9 @@ TEST_F(Details, DelayIsMeasuredFromTheFirstVideoFrame) {
   nav.firstVideoPtm = 90000;
   nav.lastVideoPtm = 90000 + 90000 * 60;
   t.nav(nav);
-  t.video(0xE0, 90000, mpeg2Pictures(1));          // at the first frame: no delay
-  t.audio(0x80, 90000 + 90 * 250, {0x00, 0x00});   // 250 ms later
-  t.audio(0x81, 90000 - 90 * 40, {0x00, 0x00});    // 40 ms earlier
+  t.video(0xE0, 90000, mpeg2Pictures(1));         // at the first frame: no delay
+  t.audio(0x80, 90000 + 90 * 250, {0x00, 0x00});  // 250 ms later
+  t.audio(0x81, 90000 - 90 * 40, {0x00, 0x00});   // 40 ms earlier
   t.subpicture(0x20, 90000 + 90 * 1000, {0x00, 0x00, 0x01});
   e.scan(e.write("F.EVO", t.bytes()));
   EXPECT_TRUE(e.logged("   First PTS = [re]00015F90[/re]")) << e.host.text();

@@ -2,8 +2,8 @@
 // points, and only where the log reports them.
 #include <gtest/gtest.h>
 
-#include "engine/run_observer.h"
 #include "drivers/demux_outputs.h"
+#include "engine/run_observer.h"
 #include "tests/support/harness.h"
 #include "tests/support/recording_driver_host.h"
 
@@ -43,12 +43,8 @@ Bytes titleWithEveryKind() {
   t.video(0xE1, 90000, mpeg2Pictures(2));
   t.audio(0x8A, 90000 - 44, {0x7F, 0xFE, 0x80, 0x01, 0, 0, 0, 0, 0, 0, 0, 0, 0});
   t.subpicture(0x64, 90000 + 900, {0x00, 0x00, 0x05});
-  psmux::Pes truehd;
-  truehd.streamId = 0xBD;
-  truehd.pts = 99000;
-  truehd.payload = psmux::trueHdSubstreamHeader(0xB5);
-  psmux::append(truehd.payload, {0xF8, 0x72, 0x6F, 0xBA, 0x00, 0x00, 0x00});
-  t.pes(truehd);
+  t.privateStream1(psmux::trueHdSubstreamHeader(0xB5), 99000,
+                   {0xF8, 0x72, 0x6F, 0xBA, 0x00, 0x00, 0x00});
   return t.bytes();
 }
 

@@ -13,8 +13,9 @@ Bytes counting(size_t n, uint8_t from) {
 }
 
 Bytes supRecord(uint32_t time, const Bytes& data) {
-  Bytes r{'S', 'P', uint8_t(time), uint8_t(time >> 8), uint8_t(time >> 16), uint8_t(time >> 24),
-          0, 0, 0, 0};
+  Bytes r{
+      'S', 'P', uint8_t(time), uint8_t(time >> 8), uint8_t(time >> 16), uint8_t(time >> 24), 0, 0,
+      0,   0};
   psmux::append(r, data);
   return r;
 }
@@ -28,15 +29,8 @@ TEST(Writers, EachCodecLosesExactlyItsHeaders) {
   t.audio(0x80, 9000, ac3);
   t.audio(0x89, 9000, dts);
   t.audio(0xC2, 9000, eac3);
-  psmux::Pes p;
-  p.streamId = 0xBD;
-  p.pts = 9000;
-  p.payload = psmux::trueHdSubstreamHeader(0xB3);
-  psmux::append(p.payload, truehd);
-  t.pes(p);
-  p.payload = psmux::lpcmSubstreamHeader(0xA4, 0, 0x11, 0x80);
-  psmux::append(p.payload, lpcm);
-  t.pes(p);
+  t.privateStream1(psmux::trueHdSubstreamHeader(0xB3), 9000, truehd);
+  t.privateStream1(psmux::lpcmSubstreamHeader(0xA4, 0, 0x11, 0x80), 9000, lpcm);
   // A second packet of each stream continues its file.
   t.video(0xE1, std::nullopt, video);
   t.audio(0x80, std::nullopt, ac3);
@@ -86,17 +80,20 @@ TEST(Writers, TwoIdsOfOneSlotNeverShareAFile) {
   Bytes ac3 = counting(10, 1);
   psmux::append(ac3, counting(10, 1));
   EXPECT_EQ(readFileBytes(e.out("a0")), ac3);
-  EXPECT_EQ(e.countLogged("[re]Audio substream 88 shares slot 0 with 80; its packets are skipped.[/re]"), 1)
+  EXPECT_EQ(
+      e.countLogged("[re]Audio substream 88 shares slot 0 with 80; its packets are skipped.[/re]"),
+      1)
       << e.host.text();
-  EXPECT_TRUE(e.logged("[re]Subpicture substream 60 shares slot 0 with 20; its packets are skipped.[/re]"));
+  EXPECT_TRUE(
+      e.logged("[re]Subpicture substream 60 shares slot 0 with 20; its packets are skipped.[/re]"));
   EXPECT_EQ(readFileBytes(e.out("s0")), supRecord(9000, {1, 2, 3}));
 }
 
 TEST(Writers, SupRecordsJoinContinuationPacketsAndRebaseTimes) {
   Title t;
   t.subpicture(0x20, 100000, {1, 2, 3});
-  t.subpicture(0x20, std::nullopt, {4, 5});      // continues the same unit
-  t.subpicture(0x20, 99000, {6});                // below the smallest first PTS: wraps
+  t.subpicture(0x20, std::nullopt, {4, 5});  // continues the same unit
+  t.subpicture(0x20, 99000, {6});            // below the smallest first PTS: wraps
   Engine e;
   e.session.state.MinFirstPts = 100000;
   e.demuxAll(e.write("F.EVO", t.bytes()));

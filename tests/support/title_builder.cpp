@@ -28,17 +28,26 @@ Title& Title::nav() {
   n.firstVideoPtm = 0xAAAA0000u + uint32_t(packs_);
   n.lastVideoPtm = 0xBBBB0000u + uint32_t(packs_);
   for (size_t i = 0; i < n.audioSync.size(); ++i) n.audioSync[i] = uint16_t(0x1100 + i);
-  for (size_t i = 0; i < n.subpictureSync.size(); ++i) n.subpictureSync[i] = 0x22220000u + uint32_t(i);
+  for (size_t i = 0; i < n.subpictureSync.size(); ++i)
+    n.subpictureSync[i] = 0x22220000u + uint32_t(i);
   return nav(n);
 }
 
-Title& Title::pes(psmux::Pes pes) { return add(psmux::packWithPes(packs_, std::move(pes), nullptr, layout_)); }
+Title& Title::pes(psmux::Pes pes) {
+  return add(psmux::packWithPes(packs_, std::move(pes), &lastPayload_, layout_));
+}
 
-Title& Title::packet(const Bytes& packet) { return add(psmux::pack(packs_, {packet}, layout_)); }
+Title& Title::packet(const Bytes& packet) {
+  return add(psmux::pack(packs_, {packet}, layout_));
+}
 
-Title& Title::copyControl(const psmux::CopyControl& cc) { return packet(psmux::copyControlPacket(cc)); }
+Title& Title::copyControl(const psmux::CopyControl& cc) {
+  return packet(psmux::copyControlPacket(cc));
+}
 
-Title& Title::advanced() { return add(psmux::advancedContentPack(packs_)); }
+Title& Title::advanced() {
+  return add(psmux::advancedContentPack(packs_));
+}
 
 Title& Title::padTo(size_t size) {
   while (bytes_.size() < size) add(psmux::pack(packs_, {}, layout_));
@@ -53,16 +62,18 @@ Title& Title::video(uint8_t streamId, std::optional<uint64_t> pts, const Bytes& 
   return pes(std::move(p));
 }
 
-Title& Title::audio(uint8_t id, std::optional<uint64_t> pts, const Bytes& data) {
-  Bytes payload = psmux::audioSubstreamHeader(id);
+Title& Title::privateStream1(const Bytes& header, std::optional<uint64_t> pts, const Bytes& data) {
+  Bytes payload = header;
   append(payload, data);
   return video(stream_id::kPrivateStream1, pts, payload);
 }
 
+Title& Title::audio(uint8_t id, std::optional<uint64_t> pts, const Bytes& data) {
+  return privateStream1(psmux::audioSubstreamHeader(id), pts, data);
+}
+
 Title& Title::subpicture(uint8_t id, std::optional<uint64_t> pts, const Bytes& data) {
-  Bytes payload = psmux::subpictureSubstreamHeader(id);
-  append(payload, data);
-  return video(stream_id::kPrivateStream1, pts, payload);
+  return privateStream1(psmux::subpictureSubstreamHeader(id), pts, data);
 }
 
 psmux::Pes Title::tagged(uint8_t streamId) const {
@@ -73,9 +84,13 @@ psmux::Pes Title::tagged(uint8_t streamId) const {
   return pes;
 }
 
-Title& Title::video(uint8_t streamId) { return pes(tagged(streamId)); }
+Title& Title::video(uint8_t streamId) {
+  return pes(tagged(streamId));
+}
 
-Title& Title::mpegAudio(uint8_t streamId) { return pes(tagged(streamId)); }
+Title& Title::mpegAudio(uint8_t streamId) {
+  return pes(tagged(streamId));
+}
 
 Title& Title::vc1(uint8_t extension, bool withDts, bool pstd) {
   psmux::Pes p = tagged(stream_id::kExtendedStream);
@@ -106,7 +121,8 @@ Title& Title::filler(int count) {
 
 Bytes mpeg2Pictures(int pictures) {
   Bytes es{0x00, 0x00, 0x01, 0xB3, 0x2D, 0x01, 0xE0, 0x24, 0xFF, 0xFF, 0xE0, 0x00};
-  for (int i = 0; i < pictures; ++i) append(es, {0x00, 0x00, 0x01, 0x00, 0x00, 0x0F, 0xFF, 0xF8, 0x12, 0x34});
+  for (int i = 0; i < pictures; ++i)
+    append(es, {0x00, 0x00, 0x01, 0x00, 0x00, 0x0F, 0xFF, 0xF8, 0x12, 0x34});
   return es;
 }
 
@@ -119,8 +135,10 @@ Bytes smallTitle(uint8_t tag, int videoPacks, uint32_t firstPtm) {
   Title title;
   title.nav(nav);
   for (int i = 0; i < videoPacks; ++i)
-    title.video(0xE0, firstPtm + 3600u * uint32_t(i), {0x00, 0x00, 0x01, 0x00, tag, 0x00, 0x00, 0x01, 0x00, tag});
-  title.audio(0x80, firstPtm, {0x0B, 0x77, tag}).subpicture(0x22, firstPtm + 9000, {0x00, 0x04, tag, tag});
+    title.video(0xE0, firstPtm + 3600u * uint32_t(i),
+                {0x00, 0x00, 0x01, 0x00, tag, 0x00, 0x00, 0x01, 0x00, tag});
+  title.audio(0x80, firstPtm, {0x0B, 0x77, tag})
+      .subpicture(0x22, firstPtm + 9000, {0x00, 0x04, tag, tag});
   return title.bytes();
 }
 

@@ -36,7 +36,9 @@ class Title {
   Title& padTo(size_t size);
 
   Title& video(uint8_t streamId, std::optional<uint64_t> pts, const Bytes& es);
-  // Private stream 1 with the 4-byte audio substream header.
+  // Private stream 1: `header` (the substream's), then `data`; audio()
+  // takes the 4-byte audio substream header.
+  Title& privateStream1(const Bytes& header, std::optional<uint64_t> pts, const Bytes& data);
   Title& audio(uint8_t id, std::optional<uint64_t> pts, const Bytes& data);
   Title& subpicture(uint8_t id, std::optional<uint64_t> pts, const Bytes& data);
 
@@ -50,12 +52,15 @@ class Title {
 
   const Bytes& bytes() const { return bytes_; }
   uint64_t packs() const { return packs_; }
+  // Payload bytes of the last pes() that fitted its pack.
+  size_t lastPayloadBytes() const { return lastPayload_; }
 
  private:
   psmux::Pes tagged(uint8_t streamId) const;
   psmux::Layout layout_;
   Bytes bytes_;
   uint64_t packs_ = 0;
+  size_t lastPayload_ = 0;
 };
 
 // MPEG-2 video bytes: a sequence header and `pictures` picture start codes.
