@@ -50,9 +50,7 @@ std::string refusal(const std::vector<PlannedOutput>& plan, const std::vector<st
 void demuxFile(Workspace& ws, const std::string& path, const PayloadTargets& targets) {
   Host& host = ws.host;
   const std::string name = fileNamePart(path);
-  host.log("Opening file [b]" + name + "[/b]");
-  host.slog("Opening", 0);
-  const std::unique_ptr<InputFile> in = openChainFile(ws, path);
+  const std::unique_ptr<InputFile> in = openChainFile(ws, path, "Opening");
   host.log(fileSizeLine(*in));
   host.log("Demuxing " + name);
   host.slog("Demuxing " + name, 0);

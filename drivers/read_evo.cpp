@@ -21,7 +21,6 @@ void scanFile(Workspace& ws, const std::string& path) {
   Host& host = ws.host;
   const std::string name = fileNamePart(path);
   if (ws.session.options.details) host.log(".");
-  host.log("Opening file [b]" + name + "[/b]");
   const std::unique_ptr<InputFile> in = openChainFile(ws, path);
   host.log("Reading...");
   host.slog("Reading " + name + " ", 0);

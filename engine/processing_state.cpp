@@ -1,39 +1,41 @@
 #include "engine/processing_state.h"
 
 #include <algorithm>
+#include <type_traits>
 
 namespace vantrel {
 
-ProcessingState::ProcessingState() : ChunkBuffer(new uint8_t[kChunkSize]()) {
-  resetCatalogue();
-}
+namespace {
 
-std::span<int32_t> ProcessingState::streamIds(StreamKind kind) {
+// The one of three per-kind arrays that belongs to `kind`.
+template <typename Array>
+auto ofKind(StreamKind kind, auto& video, auto& audio, Array& subpicture) {
+  using Span = std::span<std::remove_reference_t<decltype(subpicture[0])>>;
   switch (kind) {
     case StreamKind::Video:
-      return VideoStreamId;
+      return Span(video);
     case StreamKind::Audio:
-      return AudioStreamId;
+      return Span(audio);
     case StreamKind::Subpicture:
       break;
   }
-  return SubpictureStreamId;
+  return Span(subpicture);
+}
+
+}  // namespace
+
+ProcessingState::ProcessingState() : ChunkBuffer(new uint8_t[kChunkSize]()) { resetCatalogue(); }
+
+std::span<int32_t> ProcessingState::streamIds(StreamKind kind) {
+  return ofKind(kind, VideoStreamId, AudioStreamId, SubpictureStreamId);
 }
 
 std::span<const int32_t> ProcessingState::streamIds(StreamKind kind) const {
-  return const_cast<ProcessingState*>(this)->streamIds(kind);
+  return ofKind(kind, VideoStreamId, AudioStreamId, SubpictureStreamId);
 }
 
 std::span<bool> ProcessingState::reported(StreamKind kind) {
-  switch (kind) {
-    case StreamKind::Video:
-      return VideoReported;
-    case StreamKind::Audio:
-      return AudioReported;
-    case StreamKind::Subpicture:
-      break;
-  }
-  return SubpictureReported;
+  return ofKind(kind, VideoReported, AudioReported, SubpictureReported);
 }
 
 PerKind<int32_t> ProcessingState::catalogue() const {
@@ -44,8 +46,8 @@ PerKind<int32_t> ProcessingState::catalogue() const {
 
 void ProcessingState::resetCatalogue() {
   for (StreamKind kind : kStreamKinds) {
-    std::fill(streamIds(kind).begin(), streamIds(kind).end(), -1);
-    std::fill(reported(kind).begin(), reported(kind).end(), false);
+    std::ranges::fill(streamIds(kind), -1);
+    std::ranges::fill(reported(kind), false);
   }
 }
 

@@ -20,9 +20,7 @@ void rebuildFile(Workspace& ws, const std::string& path, const RebuildPlan& plan
                  Renumbering& numbers, OutputFile& out) {
   Host& host = ws.host;
   const std::string name = fileNamePart(path);
-  host.log("Opening file [b]" + name + "[/b]");
-  host.slog("Opening", 0);
-  const std::unique_ptr<InputFile> in = openChainFile(ws, path);
+  const std::unique_ptr<InputFile> in = openChainFile(ws, path, "Opening");
   host.log(fileSizeLine(*in));
   host.log("Rebuilding...");
   host.slog("Rebuilding " + name, 0);

@@ -48,7 +48,10 @@ void runChain(const std::vector<std::string>& chain, const std::function<bool()>
   }
 }
 
-std::unique_ptr<InputFile> openChainFile(Workspace& ws, const std::string& path) {
+std::unique_ptr<InputFile> openChainFile(Workspace& ws, const std::string& path,
+                                         const char* panel) {
+  ws.host.log("Opening file [b]" + fileNamePart(path) + "[/b]");
+  if (panel) ws.host.slog(panel, 0);
   std::unique_ptr<InputFile> file = InputFile::open(path);
   ws.fileOpened(*file);
   return file;

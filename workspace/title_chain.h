@@ -35,8 +35,10 @@ std::string outputOverSourceMessage(const std::string& outputPath);
 void runChain(const std::vector<std::string>& chain, const std::function<bool()>& goOn,
               const std::function<void(const std::string& file)>& perFile);
 
-// Opens a file of the chain and tells the run's observer.
-std::unique_ptr<InputFile> openChainFile(Workspace& ws, const std::string& path);
+// Logs "Opening file [b]NAME[/b]" (and shows `panel` in status panel 0
+// when given), opens a file of the chain and tells the run's observer.
+std::unique_ptr<InputFile> openChainFile(Workspace& ws, const std::string& path,
+                                         const char* panel = nullptr);
 
 // "File size: 1234 Mbytes."
 std::string fileSizeLine(const InputFile& file);
