@@ -240,6 +240,16 @@ TEST_F(RebuildEngine, IdentifiersWithoutANewNumberKeepTheirValue) {
   EXPECT_EQ(summary(run(title)), "8A N 88 84 35 C0");
 }
 
+// MPEG audio streams C0 and C1 are no E-AC-3 substreams of those numbers:
+// unticking E-AC-3 C0 and renumbering C1 to C0 leaves them as they are.
+TEST_F(RebuildEngine, MpegAudioIsNotTakenForTheSubstreamOfItsNumber) {
+  Title title;
+  title.nav().audio(0xC0).audio(0xC1).mpegAudio(0xC0).mpegAudio(0xC1);
+  bench.scanned(source(), {0xC0, 0xC1});
+  bench.ws.boxes.audio[0].ticked = false;
+  EXPECT_EQ(summary(run(title)), "N C0 C0 C1");
+}
+
 TEST_F(RebuildEngine, ANumberThatWouldNameAnotherCodecIsNotGiven) {
   // Eight E-AC-3 streams take numbers 0-7; AC-3 80 as the ninth kept audio
   // stream would become 88, a DTS identifier.
