@@ -223,7 +223,7 @@ void TfMain::cbVideoClick() {
   // next run takes it over when it starts.
   if (worker_) return;
   takeTicksFromBoxes();
-  vantrel::cbVideoClick(ws_.boxes, ws_.buttons, ws_.paths.eEVOfile);
+  vantrel::updateOperationButtons(ws_.boxes, ws_.buttons, ws_.paths.eEVOfile);
   showButtons(ws_.buttons);
 }
 

@@ -13,7 +13,7 @@
 #include "app/FileDialogs.h"
 #include "app/Operations.h"
 #include "app/UiEventQueue.h"
-#include "drivers/workspace.h"
+#include "workspace/workspace.h"
 
 class QCheckBox;
 class QLabel;

@@ -12,7 +12,7 @@
 #include "app/Main.h"
 #include "common/file_io.h"
 #include "common/path_rules.h"
-#include "drivers/source_paths.h"
+#include "workspace/source_paths.h"
 
 namespace {
 

@@ -93,16 +93,9 @@ void TfMain::finishOperation() {
   worker_ = nullptr;
   events_->flush();
 
-  // Whatever the run left open is closed here; a driver that ended on an
-  // error may not have reached its closing steps.
-  vantrel::ProcessingState& state = ws_.session.state;
-  state.DemuxActive = false;
-  state.InputStream.reset();
-  try {
-    state.closeOutputs();
-  } catch (const vantrel::FileError& error) {
-    log("[re]" + std::string(error.what()) + "[/re]");
-  }
+  // A driver that ended on an error may not have reached its closing steps
+  // (its files are closed by then).
+  ws_.session.state.DemuxActive = false;
 
   cancelFromEngine_ = false;
   ws_.buttons.cancel = false;
@@ -113,7 +106,7 @@ void TfMain::finishOperation() {
     buttons.cancel = false;
     buttons.browseEVO = buttons.browseXPL = true;
     buttons.readEVO = !ws_.paths.eEVOfile.empty();
-    vantrel::cbVideoClick(ws_.boxes, buttons, ws_.paths.eEVOfile);
+    vantrel::updateOperationButtons(ws_.boxes, buttons, ws_.paths.eEVOfile);
     buttons.writeChaps = buttonsBeforeRun_.writeChaps && !playlist_.mChapter.empty();
     ws_.buttons = buttons;
   }

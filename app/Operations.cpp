@@ -4,20 +4,29 @@
 #include "metadata/chapter_writer.h"
 #include "metadata/playlist_reader.h"
 #include "metadata/vti_reader.h"
-#include "rebuild/rebuild_driver.h"
+
+namespace {
+
+// Read EVO, then the follow-up chosen on the Options page.
+void readEvoAndFollowUp(vantrel::Workspace& ws) {
+  vantrel::scanTitle(ws);
+  if (ws.options.autoDemux)
+    vantrel::demuxTitle(ws);
+  else if (ws.options.autoRebuild)
+    vantrel::rebuildTitle(ws);
+}
+
+}  // namespace
 
 OperationSet defaultOperations() {
   OperationSet ops;
-  // Read EVO starts Rebuild itself when "Auto Rebuild" is chosen.
-  ops.readEVO = [](vantrel::Workspace& ws) { vantrel::bReadEVOClick(ws, &vantrel::bRebuildClick); };
-  ops.demux = [](vantrel::Workspace& ws) { vantrel::bDemuxClick(ws); };
-  ops.rebuild = [](vantrel::Workspace& ws) { vantrel::bRebuildClick(ws); };
+  ops.readEVO = readEvoAndFollowUp;
+  ops.demux = vantrel::demuxTitle;
+  ops.rebuild = vantrel::rebuildTitle;
   ops.readXPL = [](vantrel::Workspace& ws, vantrel::PlaylistView& view) {
-    vantrel::bReadXPLClick(ws, view);
+    vantrel::readPlaylist(ws, view);
   };
-  ops.writeChaps = [](vantrel::Workspace& ws, const vantrel::PlaylistView& view) {
-    vantrel::bWriteChapsClick(ws, view);
-  };
-  ops.readVTI = [](vantrel::Workspace& ws) { vantrel::bReadVTIClick(ws); };
+  ops.writeChaps = vantrel::writeChapterFile;
+  ops.readVTI = [](vantrel::Workspace& ws) { vantrel::readTitleSetInfo(ws); };
   return ops;
 }

@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "drivers/workspace.h"
+#include "workspace/workspace.h"
 #include "metadata/playlist_view.h"
 
 // The operations behind the window's buttons. Each runs to its end on the

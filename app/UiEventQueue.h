@@ -7,7 +7,7 @@
 #include <string>
 #include <variant>
 
-#include "drivers/stream_selection.h"
+#include "workspace/stream_boxes.h"
 
 // What an operation tells the window. Operations run on a worker thread, so
 // these are copied into a queue and applied on the user-interface thread in

@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "engine/stream_ids.h"
+#include "engine/stream_table.h"
 
 namespace vantrel::cli {
 

@@ -3,7 +3,7 @@
 #include "cli/cli_options.h"
 #include "cli/json_report.h"
 #include "cli/terminal_host.h"
-#include "drivers/workspace.h"
+#include "workspace/workspace.h"
 
 namespace vantrel::cli {
 

@@ -291,46 +291,6 @@ Json flag(bool valid, int code, std::string_view name) {
 
 }  // namespace
 
-std::string_view kindName(StreamKind kind) {
-  switch (kind) {
-    case StreamKind::Video:
-      return "video";
-    case StreamKind::Audio:
-      return "audio";
-    case StreamKind::Subpicture:
-      return "subpicture";
-  }
-  return "";
-}
-
-std::string_view codecName(StreamCodec codec) {
-  switch (codec) {
-    case StreamCodec::Mpeg2:
-      return "MPEG-2";
-    case StreamCodec::H264:
-      return "H.264";
-    case StreamCodec::Vc1:
-      return "VC-1";
-    case StreamCodec::Ac3:
-      return "AC-3";
-    case StreamCodec::Eac3:
-      return "E-AC-3";
-    case StreamCodec::Dts:
-      return "DTS";
-    case StreamCodec::Lpcm:
-      return "LPCM";
-    case StreamCodec::Mlp:
-      return "MLP";
-    case StreamCodec::TrueHd:
-      return "TrueHD";
-    case StreamCodec::Subpicture:
-      return "subpicture";
-    case StreamCodec::ExtendedSubpicture:
-      return "extended subpicture";
-  }
-  return "";
-}
-
 std::string ratioText(std::string_view name) {
   const size_t open = name.find("[bl]");
   const size_t close = name.find("[/bl]");

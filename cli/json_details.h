@@ -17,8 +17,6 @@ namespace vantrel::cli {
 // Objects keep their keys in the order they were added.
 using Json = nlohmann::ordered_json;
 
-std::string_view kindName(StreamKind kind);     // "video", "audio", "subpicture"
-std::string_view codecName(StreamCodec codec);  // "MPEG-2", "AC-3", "TrueHD", ...
 
 // The codec parameters of a stream's first payload; an empty object when
 // nothing was parsed. Values that the header does not give are left out.

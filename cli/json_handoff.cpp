@@ -73,9 +73,9 @@ Json matroskaJson(const MatroskaResult& result) {
     Json tracks = Json::array();
     for (const PlannedTrack& track : plan->tracks) {
       Json t = Json::object();
-      t["kind"] = kindName(track.kind);
+      t["kind"] = kindInfo(track.kind).name;
       t["slot"] = track.slot;
-      t["codec"] = codecName(track.codec);
+      t["codec"] = codecInfo(track.codec).jsonName;
       t["file"] = track.file;
       if (!track.name.empty()) t["name"] = track.name;
       if (!track.language.empty()) t["language"] = track.language;
@@ -99,7 +99,7 @@ Json matroskaJson(const MatroskaResult& result) {
     j["subpictures"] = subpictures;
     Json leftOut = Json::array();
     for (const LeftOutStream& stream : plan->leftOut)
-      leftOut.push_back({{"kind", kindName(stream.kind)}, {"slot", stream.slot}, {"codec", codecName(stream.codec)},
+      leftOut.push_back({{"kind", kindInfo(stream.kind).name}, {"slot", stream.slot}, {"codec", codecInfo(stream.codec).jsonName},
                          {"reason", stream.reason}});
     j["left_out"] = leftOut;
   }

@@ -12,10 +12,6 @@ namespace {
 // Bumped when a key changes its meaning or goes away.
 constexpr int kReportVersion = 1;
 
-int order(StreamKind kind) {
-  return int(kind);
-}
-
 }  // namespace
 
 JsonReport::JsonReport(std::string command, std::string source)
@@ -92,17 +88,8 @@ void JsonReport::readFinished(const Workspace& ws) {
   title_ = frameReportJson(frameReportOf(ws.session.state));
   for (StreamFacts& s : streams_) {
     const auto slot = size_t(s.found.slot);
-    switch (s.found.kind) {
-      case StreamKind::Video:
-        if (slot < ws.boxes.video.size()) s.caption = ws.boxes.video[slot].caption;
-        break;
-      case StreamKind::Audio:
-        if (slot < ws.boxes.audio.size()) s.caption = ws.boxes.audio[slot].caption;
-        break;
-      case StreamKind::Subpicture:
-        if (slot < ws.boxes.subpicture.size()) s.caption = ws.boxes.subpicture[slot].caption;
-        break;
-    }
+    const std::span<const StreamBox> boxes = ws.boxes[s.found.kind];
+    if (slot < boxes.size()) s.caption = boxes[slot].caption;
   }
 }
 
@@ -143,17 +130,16 @@ Json JsonReport::streamsJson() const {
   std::vector<const StreamFacts*> sorted;
   for (const StreamFacts& s : streams_) sorted.push_back(&s);
   std::stable_sort(sorted.begin(), sorted.end(), [](const StreamFacts* a, const StreamFacts* b) {
-    return order(a->found.kind) != order(b->found.kind)
-               ? order(a->found.kind) < order(b->found.kind)
-               : a->found.slot < b->found.slot;
+    return a->found.kind != b->found.kind ? a->found.kind < b->found.kind
+                                          : a->found.slot < b->found.slot;
   });
   Json streams = Json::array();
   for (const StreamFacts* s : sorted) {
     Json j = Json::object();
-    j["kind"] = kindName(s->found.kind);
+    j["kind"] = kindInfo(s->found.kind).name;
     j["slot"] = s->found.slot;
     j["id"] = s->found.id;
-    j["codec"] = codecName(s->found.codec);
+    j["codec"] = codecInfo(s->found.codec).jsonName;
     if (!s->caption.empty()) j["caption"] = s->caption;
     if (s->start) {
       j["first_pts"] = s->start->firstPts;

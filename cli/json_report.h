@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "cli/json_details.h"
-#include "drivers/workspace.h"
+#include "workspace/workspace.h"
 #include "engine/run_observer.h"
 #include "metadata/metadata_observer.h"
 

@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
   }
   InterruptWatcher watcher([&ws] {
     gInterrupted = true;
-    bCancelClick(ws);
+    requestCancel(ws);
   });
   CliContext context{options, host, ws, [] { return gInterrupted.load(); },
                      report ? &*report : nullptr};

@@ -5,7 +5,7 @@
 #include "cli/commands.h"
 #include "common/file_io.h"
 #include "common/path_rules.h"
-#include "drivers/source_paths.h"
+#include "workspace/source_paths.h"
 #include "metadata/chapter_writer.h"
 #include "metadata/playlist_reader.h"
 #include "metadata/tree_text.h"
@@ -35,7 +35,7 @@ int runXpl(CliContext& context) {
   XPLadj(ws.paths, ws.buttons);
 
   PlaylistView view;
-  bReadXPLClick(ws, view, context.report);
+  readPlaylist(ws, view, context.report);
   printSection(context, "Playlist:", view.mXPL);
   if (!view.tvXPL.empty()) printSection(context, "Title:", treeLines(view.tvXPL));
 
@@ -47,7 +47,7 @@ int runXpl(CliContext& context) {
               : "The playlist holds no chapters for " + fileNamePart(options.source) + ".");
       return 1;
     }
-    bWriteChapsClick(ws, view);
+    writeChapterFile(ws, view);
   }
   return ws.errorsLogged > 0 ? 1 : 0;
 }
@@ -61,7 +61,7 @@ int runVti(CliContext& context) {
   if (!folder.empty() && !isPathSeparator(folder.back())) folder += kPathSeparator;
   ws.paths.EVOdir = folder;
   ws.options.readVTI = true;
-  bReadVTIClick(ws, context.report);
+  readTitleSetInfo(ws, context.report);
   if (!fileExists(folder + kVtiFileName)) return 1;
   return ws.errorsLogged > 0 ? 1 : 0;
 }

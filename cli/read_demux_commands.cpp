@@ -1,6 +1,6 @@
 #include "cli/commands.h"
 #include "drivers/operations.h"
-#include "drivers/source_paths.h"
+#include "workspace/source_paths.h"
 
 namespace vantrel::cli {
 
@@ -40,12 +40,12 @@ bool applyStreamChoice(CliContext& context) {
   for (int i = 0; i < kVideoBoxes; ++i) boxes.video[size_t(i)].ticked = i < kVideoSlots && video[size_t(i)];
   for (int i = 0; i < kAudioSlots; ++i) boxes.audio[size_t(i)].ticked = audio[size_t(i)];
   for (int i = 0; i < kSubpictureSlots; ++i) boxes.subpicture[size_t(i)].ticked = sub[size_t(i)];
-  cbVideoClick(boxes, context.ws.buttons, context.ws.paths.eEVOfile);
+  updateOperationButtons(boxes, context.ws.buttons, context.ws.paths.eEVOfile);
   return allFound;
 }
 
 void readTitle(CliContext& context) {
-  bReadEVOClick(context.ws);
+  scanTitle(context.ws);
   if (context.report) context.report->readFinished(context.ws);
 }
 
@@ -61,7 +61,7 @@ int runDemux(CliContext& context) {
   if (context.interrupted()) return 1;
   if (!applyStreamChoice(context)) return 1;
   if (context.report) context.report->startWriting();
-  bDemuxClick(context.ws);
+  demuxTitle(context.ws);
   return context.ws.errorsLogged > 0 ? 1 : 0;
 }
 

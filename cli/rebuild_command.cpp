@@ -1,7 +1,6 @@
 #include "cli/commands.h"
 #include "common/path_rules.h"
 #include "drivers/operations.h"
-#include "rebuild/rebuild_driver.h"
 
 namespace vantrel::cli {
 
@@ -17,7 +16,7 @@ int runRebuild(CliContext& context) {
   if (context.interrupted()) return 1;
   if (!applyStreamChoice(context)) return 1;
   if (context.report) context.report->startWriting();
-  bRebuildClick(context.ws);
+  rebuildTitle(context.ws);
   return context.ws.errorsLogged > 0 ? 1 : 0;
 }
 

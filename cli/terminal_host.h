@@ -4,7 +4,7 @@
 #include <mutex>
 #include <string>
 
-#include "drivers/workspace.h"
+#include "workspace/workspace.h"
 
 namespace vantrel::cli {
 

@@ -2,7 +2,7 @@
 
 namespace vantrel {
 
-void bCancelClick(Workspace& ws) {
+void requestCancel(Workspace& ws) {
   ProcessingState& state = ws.session.state;
   if (!state.DemuxActive) {
     state.CancelRequested = true;
@@ -12,16 +12,6 @@ void bCancelClick(Workspace& ws) {
     state.CancelRequested = true;
     ws.host.log("Cancelled.");
   }
-}
-
-bool FormCloseQuery(Workspace& ws) {
-  ProcessingState& state = ws.session.state;
-  if (state.DemuxActive) {
-    bCancelClick(ws);
-    return state.CancelRequested;
-  }
-  state.CancelRequested = true;
-  return true;
 }
 
 }  // namespace vantrel

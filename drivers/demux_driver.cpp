@@ -1,88 +1,84 @@
 #include "common/path_rules.h"
+#include "drivers/demux_outputs.h"
 #include "drivers/operations.h"
-#include "drivers/title_chain.h"
 #include "engine/demux.h"
+#include "workspace/title_chain.h"
 
 namespace vantrel {
 
 namespace {
-constexpr int64_t kMiB = 1'048'576;
 
 struct PlannedOutput {
-  std::unique_ptr<OutputFile>* slot;
+  StreamKind kind;
+  int slot;
   std::string path;
 };
 
 // One output per ticked box, cbVideo0 and cbVideo1 first, then the audio and
 // subpicture boxes in order. Captions and extensions may come from a playlist
 // or the user: they are made safe so that a name stays in the output folder.
-std::vector<PlannedOutput> planOutputs(Workspace& ws, const std::string& prefix) {
-  ProcessingState& st = ws.session.state;
+std::vector<PlannedOutput> planOutputs(const Workspace& ws, const std::string& prefix) {
   const DriverOptions& o = ws.options;
   std::vector<PlannedOutput> plan;
-  auto name = [&](const StreamBox& box, const std::string& ext) {
-    return prefix + "." + safeFileNamePart(box.caption) + "." + safeFileNamePart(ext);
-  };
-  for (int i = 0; i < kVideoSlots; ++i)
-    if (ws.boxes.video[size_t(i)].ticked)
-      plan.push_back({&st.VideoOut[size_t(i)], name(ws.boxes.video[size_t(i)], o.videoExt)});
-  for (int i = 0; i < kAudioSlots; ++i)
-    if (ws.boxes.audio[size_t(i)].ticked)
-      plan.push_back({&st.AudioOut[size_t(i)], name(ws.boxes.audio[size_t(i)], o.audioExt)});
-  for (int i = 0; i < kSubpictureSlots; ++i)
-    if (ws.boxes.subpicture[size_t(i)].ticked)
-      plan.push_back({&st.SubpictureOut[size_t(i)], name(ws.boxes.subpicture[size_t(i)], o.subExt)});
+  for (StreamKind kind : kStreamKinds) {
+    const std::string& ext = kind == StreamKind::Video   ? o.videoExt
+                             : kind == StreamKind::Audio ? o.audioExt
+                                                         : o.subExt;
+    std::span<const StreamBox> boxes = ws.boxes[kind];
+    for (size_t slot = 0; slot < boxes.size(); ++slot)
+      if (boxes[slot].ticked)
+        plan.push_back(
+            {kind, int(slot),
+             prefix + "." + safeFileNamePart(boxes[slot].caption) + "." + safeFileNamePart(ext)});
+  }
   return plan;
 }
 
-void demuxChain(Workspace& ws, const std::string& prefix) {
-  Host& host = ws.host;
-  ProcessingState& st = ws.session.state;
-  const std::vector<std::string> chain = titleChain(ws.paths.eEVOfile, ws.options.continueChain);
-  const std::vector<PlannedOutput> plan = planOutputs(ws, prefix);
+// Why the planned outputs cannot be created, or "".
+std::string refusal(const std::vector<PlannedOutput>& plan, const std::vector<std::string>& chain) {
   for (size_t i = 0; i < plan.size(); ++i) {
     const std::string& path = plan[i].path;
-    if (isFileOfChain(path, chain)) {
-      ws.logError(outputOverSourceMessage(path));
-      return;
-    }
+    if (isFileOfChain(path, chain)) return outputOverSourceMessage(path);
     // Captions made safe can meet: two streams in one file would be garbage.
-    for (size_t j = 0; j < i; ++j) {
-      if (plan[j].path == path) {
-        ws.logError("Cannot create file \"" + path + "\". Two streams would be written to it.");
-        return;
-      }
-    }
+    for (size_t j = 0; j < i; ++j)
+      if (plan[j].path == path)
+        return "Cannot create file \"" + path + "\". Two streams would be written to it.";
   }
-  for (const PlannedOutput& out : plan) {
-    *out.slot = OutputFile::create(out.path);
-    host.log("Creating " + out.path);
-    ws.outputCreated(**out.slot);
-  }
-  std::string current = ws.paths.eEVOfile;
-  for (;;) {
-    const std::string name = fileNamePart(current);
-    host.log("Opening file [b]" + name + "[/b]");
-    host.slog("Opening", 0);
-    st.InputStream = InputFile::open(current);
-    host.log("File size: " + std::to_string(st.InputStream->size() / kMiB) + " Mbytes.");
-    ws.fileOpened(*st.InputStream);
-    host.log("Demuxing " + name);
-    host.slog("Demuxing " + name, 0);
-    demux(ws.session, DemuxMode);
-    st.InputStream.reset();
-    current = getnext(current);
-    if (current.empty() || !ws.options.continueChain || st.CancelRequested) break;
-  }
+  return {};
 }
+
+void demuxFile(Workspace& ws, const std::string& path, const PayloadTargets& targets) {
+  Host& host = ws.host;
+  const std::string name = fileNamePart(path);
+  const std::unique_ptr<InputFile> in = openChainFile(ws, path, "Opening");
+  host.log(fileSizeLine(*in));
+  host.log("Demuxing " + name);
+  host.slog("Demuxing " + name, 0);
+  demux(ws.session, DemuxMode, *in, targets);
+}
+
+void demuxChain(Workspace& ws, DemuxOutputs& outputs, const std::string& prefix) {
+  const std::vector<std::string> chain = titleChain(ws.paths.eEVOfile, ws.options.continueChain);
+  const std::vector<PlannedOutput> plan = planOutputs(ws, prefix);
+  if (const std::string problem = refusal(plan, chain); !problem.empty()) {
+    ws.logError(problem);
+    return;
+  }
+  for (const PlannedOutput& out : plan) outputs.create(out.kind, out.slot, out.path);
+  const PayloadTargets targets = outputs.targets(ws.session.options.selection);
+  const ProcessingState& st = ws.session.state;
+  runChain(
+      chain, [&st] { return !st.CancelRequested; },
+      [&](const std::string& file) { demuxFile(ws, file, targets); });
+}
+
 }  // namespace
 
-void bDemuxClick(Workspace& ws) {
-  Host& host = ws.host;
+void demuxTitle(Workspace& ws) {
   ProcessingState& st = ws.session.state;
   ws.buttons.demux = ws.buttons.rebuild = false;
   ws.notifyControls();
-  host.showPage(0);
+  ws.host.showPage(0);
 
   st.FrameCount = {0, 0};
   ws.paths.OutputBaseName =
@@ -94,22 +90,19 @@ void bDemuxClick(Workspace& ws) {
   ws.session.options.fileKind = fileKindOf(ws.paths.eEVOfile);
   const std::string prefix = outputPrefix(ws.options.workdir, ws.paths.OutputBaseName);
 
+  DemuxOutputs outputs(ws);
   try {
-    demuxChain(ws, prefix);
+    demuxChain(ws, outputs, prefix);
   } catch (const std::exception& error) {
     ws.logError(error.what());
   }
-  st.InputStream.reset();
   try {
-    st.closeOutputs(ws.session.observer);
+    outputs.close();
   } catch (const std::exception& error) {
     ws.logError(error.what());
   }
 
-  host.log("Done.");
-  host.log("");
-  host.slog("Ready", 0);
-  host.slog("", 1);
+  ws.logDone();
   logframes(ws);
   ws.buttons.demux = ws.buttons.rebuild = true;
   st.DemuxActive = false;

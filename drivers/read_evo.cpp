@@ -1,12 +1,11 @@
 #include "common/path_rules.h"
 #include "drivers/operations.h"
-#include "drivers/title_chain.h"
 #include "engine/demux.h"
+#include "workspace/title_chain.h"
 
 namespace vantrel {
 
 namespace {
-constexpr int64_t kMiB = 1'048'576;
 
 // The buttons Read EVO gives back at its end, also when an error ends it.
 void giveButtonsBack(Workspace& ws, bool readXplWasEnabled) {
@@ -14,12 +13,24 @@ void giveButtonsBack(Workspace& ws, bool readXplWasEnabled) {
   ws.buttons.browseEVO = true;
   ws.buttons.browseXPL = true;
   ws.buttons.readXPL = readXplWasEnabled;
-  cbVideoClick(ws.boxes, ws.buttons, ws.paths.eEVOfile);
+  updateOperationButtons(ws.boxes, ws.buttons, ws.paths.eEVOfile);
   ws.notifyControls();
 }
+
+void scanFile(Workspace& ws, const std::string& path) {
+  Host& host = ws.host;
+  const std::string name = fileNamePart(path);
+  if (ws.session.options.details) host.log(".");
+  const std::unique_ptr<InputFile> in = openChainFile(ws, path);
+  host.log("Reading...");
+  host.slog("Reading " + name + " ", 0);
+  host.log(fileSizeLine(*in));
+  demux(ws.session, ScanMode, *in);
+}
+
 }  // namespace
 
-void bReadEVOClick(Workspace& ws, Operation rebuild) {
+void scanTitle(Workspace& ws) {
   Host& host = ws.host;
   ProcessingState& st = ws.session.state;
   SourcePaths& paths = ws.paths;
@@ -41,46 +52,25 @@ void bReadEVOClick(Workspace& ws, Operation rebuild) {
   ws.session.options.fileKind = fileKindOf(paths.eEVOfile);
   ws.catalogueOrigin = CatalogueOrigin::None;
 
-  std::string current = paths.eEVOfile;
   try {
-    for (;;) {
-      const std::string name = fileNamePart(current);
-      if (ws.session.options.details) host.log(".");
-      host.log("Opening file [b]" + name + "[/b]");
-      st.InputStream = InputFile::open(current);
-      host.log("Reading...");
-      host.slog("Reading " + name + " ", 0);
-      host.log("File size: " + std::to_string(st.InputStream->size() / kMiB) + " Mbytes.");
-      ws.fileOpened(*st.InputStream);
-      demux(ws.session, ScanMode);
-      st.InputStream.reset();
-      current = getnext(current);
-      if (current.empty() || !ws.options.continueChain || st.CancelRequested) break;
-    }
+    runChain(
+        titleChain(paths.eEVOfile, ws.options.continueChain), [&st] { return !st.CancelRequested; },
+        [&ws](const std::string& file) { scanFile(ws, file); });
   } catch (...) {
-    // The file that is open is closed; the window stays usable and the
+    // The file that was open is closed; the window stays usable and the
     // front end reports the error.
-    st.InputStream.reset();
     host.slog("Ready", 0);
     host.slog("", 1);
     giveButtonsBack(ws, readXplWasEnabled);
     throw;
   }
 
-  LabelStreamBoxes(ws.boxes, st.VideoStreamId, st.AudioStreamId, st.SubpictureStreamId);
+  LabelStreamBoxes(ws.boxes, st.catalogue());
   ws.catalogueOrigin = CatalogueOrigin::ReadEvo;
   ws.catalogueSource = paths.eEVOfile;
-  host.log("Done.");
-  host.log("");
-  host.slog("Ready", 0);
-  host.slog("", 1);
+  ws.logDone();
   logframes(ws);
   giveButtonsBack(ws, readXplWasEnabled);
-
-  if (ws.options.autoDemux)
-    bDemuxClick(ws);
-  else if (ws.options.autoRebuild && rebuild)
-    rebuild(ws);
 }
 
 }  // namespace vantrel

@@ -2,70 +2,87 @@
 
 namespace vantrel {
 
-StreamAnalysis analyzeVideo(VideoCodec codec, const Payload& payload, uint32_t firstPts, int slot,
-                            ProcessingState& state, Host& host) {
-  std::optional<double> rate;
-  StreamAnalysis result;
-  switch (codec) {
-    case VideoCodec::Mpeg2: {
+namespace {
+
+struct Analysis {
+  StreamAnalysis value;
+  std::optional<double> frameRate;  // video only
+};
+
+Analysis analyzeVideo(const AnalysedStream& stream, const Payload& payload, Host& host) {
+  switch (stream.codec) {
+    case StreamCodec::Mpeg2: {
       Mpeg2VideoAnalysis analysis = parseMpeg2Video(payload);
-      describeMpeg2Video(analysis, firstPts, host);
-      rate = analysis.frameRate();
-      result = std::move(analysis);
-      break;
+      describeMpeg2Video(analysis, stream.firstPts, host);
+      const std::optional<double> rate = analysis.frameRate();
+      return {std::move(analysis), rate};
     }
-    case VideoCodec::H264: {
-      rate = kH264ReportFrameRate;
-      if (auto sps = parseH264(payload)) {
-        describeH264(*sps, host);
-        rate = h264ReportFrameRate(*sps);
-        result = std::move(*sps);
-      }
-      break;
+    case StreamCodec::H264: {
+      auto sps = parseH264(payload);
+      if (!sps) return {{}, kH264ReportFrameRate};
+      describeH264(*sps, host);
+      const double rate = h264ReportFrameRate(*sps);
+      return {std::move(*sps), rate};
     }
-    case VideoCodec::Vc1: {
-      if (auto header = parseVc1(payload)) {
-        describeVc1(*header, host);
-        rate = vc1FrameRate(*header).known();
-        result = std::move(*header);
-      }
-      break;
+    default: {
+      auto header = parseVc1(payload);
+      if (!header) return {};
+      describeVc1(*header, host);
+      const std::optional<double> rate = vc1FrameRate(*header).known();
+      return {std::move(*header), rate};
     }
   }
-  if (rate && slot >= 0 && slot < kVideoSlots) state.VideoFrameRate[size_t(slot)] = *rate;
-  return result;
 }
 
-StreamAnalysis analyzeAudio(AudioCodec codec, uint8_t substreamId, FileKind kind,
-                            const Payload& payload, const std::array<uint8_t, 7>& header, int slot,
-                            Host& host) {
-  auto mlp = [&]() -> StreamAnalysis {
-    MlpAnalysis analysis = parseMlp(payload);
-    describeMlp(analysis, host);
-    return analysis;
-  };
-  switch (codec) {
-    case AudioCodec::Ac3:
-    case AudioCodec::Eac3: {
+StreamAnalysis analyzeAudio(const AnalysedStream& stream, const Payload& payload, Host& host) {
+  switch (stream.codec) {
+    case StreamCodec::Ac3:
+    case StreamCodec::Eac3: {
       Ac3Analysis analysis = parseAc3(payload);
-      describeAc3(analysis, slot, host);
+      describeAc3(analysis, stream.slot, host);
       return analysis;
     }
-    case AudioCodec::Dts: {
+    case StreamCodec::Dts: {
       DtsAnalysis analysis = parseDts(payload);
       describeDts(analysis, host);
       return analysis;
     }
-    case AudioCodec::TrueHd:
-      return mlp();
-    case AudioCodec::Lpcm: {
-      if (isMlpSubstream(substreamId, kind)) return mlp();
-      LpcmHeader lpcm = parseLpcm(header, payload);
+    case StreamCodec::Lpcm: {
+      LpcmHeader lpcm = parseLpcm(stream.substreamHeader, payload);
       describeLpcm(lpcm, host);
       return lpcm;
     }
+    default: {  // TrueHD, and MLP in DVD-Audio objects
+      MlpAnalysis analysis = parseMlp(payload);
+      describeMlp(analysis, host);
+      return analysis;
+    }
   }
-  return {};
+}
+
+}  // namespace
+
+StreamAnalysis analyzeStream(const AnalysedStream& stream, const Payload& payload,
+                             ProcessingState& state, Host& host) {
+  switch (stream.codec) {
+    case StreamCodec::Mpeg2:
+    case StreamCodec::H264:
+    case StreamCodec::Vc1: {
+      Analysis analysis = analyzeVideo(stream, payload, host);
+      if (analysis.frameRate && stream.slot >= 0 && stream.slot < kVideoSlots)
+        state.VideoFrameRate[size_t(stream.slot)] = *analysis.frameRate;
+      return std::move(analysis.value);
+    }
+    case StreamCodec::Subpicture:
+    case StreamCodec::ExtendedSubpicture: {
+      const SubpictureFormat format =
+          parseSubpictureFormat(payload.at(payload.position), payload.at(payload.position + 1));
+      host.log(subpictureFormatLine(format));
+      return format;
+    }
+    default:
+      return analyzeAudio(stream, payload, host);
+  }
 }
 
 }  // namespace vantrel

@@ -14,8 +14,8 @@
 #include "analyzers/vc1.h"
 #include "common/host.h"
 #include "engine/processing_state.h"
-#include "engine/stream_ids.h"
 #include "engine/stream_report.h"
+#include "engine/stream_table.h"
 
 namespace vantrel {
 
@@ -26,16 +26,19 @@ using StreamAnalysis =
     std::variant<std::monostate, Mpeg2VideoAnalysis, Vc1SequenceHeader, H264Sps, Ac3Analysis,
                  DtsAnalysis, MlpAnalysis, LpcmHeader, SubpictureFormat>;
 
+// The stream whose first payload is analysed.
+struct AnalysedStream {
+  StreamCodec codec = StreamCodec::Mpeg2;
+  int slot = 0;
+  uint32_t firstPts = 0;
+  // The substream header in front of the payload (LPCM reads all seven bytes).
+  const std::array<uint8_t, 7>& substreamHeader;
+};
+
 // Parses a stream's first payload with the analyzer of its codec and logs
 // its lines. Video analyzers that find a frame rate store it in the slot's
 // VideoFrameRate.
-StreamAnalysis analyzeVideo(VideoCodec codec, const Payload& payload, uint32_t firstPts, int slot,
-                            ProcessingState& state, Host& host);
-
-// `header` holds the seven bytes of the substream header (LPCM reads them);
-// substream 0xA1 of a ".AOB" file goes to the MLP analyzer.
-StreamAnalysis analyzeAudio(AudioCodec codec, uint8_t substreamId, FileKind kind,
-                            const Payload& payload, const std::array<uint8_t, 7>& header, int slot,
-                            Host& host);
+StreamAnalysis analyzeStream(const AnalysedStream& stream, const Payload& payload,
+                             ProcessingState& state, Host& host);
 
 }  // namespace vantrel

@@ -1,24 +1,13 @@
 #include "engine/demux.h"
 
-#include <chrono>
-
-#include "common/text_format.h"
-#include "engine/navigation.h"
 #include "engine/pack_parser.h"
+#include "engine/progress.h"
 
 namespace vantrel {
 
 namespace {
 
-constexpr int64_t kMiB = 1'048'576;
-constexpr int64_t kProgressEvery = 4 * kMiB;
 constexpr int64_t kRepaintEvery = 64 * kMiB;
-
-std::string progressText(int64_t position, int64_t size, double elapsedSeconds) {
-  double remaining = elapsedSeconds * double(size) / double(position) - elapsedSeconds + 1.0;
-  return std::to_string(position / kMiB) + "/" + std::to_string(size / kMiB) +
-         " Mbytes, Remaining time: " + timeOfDayText(remaining);
-}
 
 void startPass(ProcessingState& state, EngineMode mode) {
   state.resetCatalogue();
@@ -27,47 +16,77 @@ void startPass(ProcessingState& state, EngineMode mode) {
   state.DemuxActive = mode == DemuxMode;
 }
 
-}  // namespace
+// One pass over one file.
+class Pass {
+ public:
+  Pass(Session& session, EngineMode mode, InputFile& in, const PayloadTargets& targets)
+      : session_(session),
+        mode_(mode),
+        in_(in),
+        parser_(session, mode, targets),
+        progress_(in.size()),
+        buffer_(session.state.ChunkBuffer.get()) {}
 
-void demux(Session& session, EngineMode mode) {
-  ProcessingState& state = session.state;
-  Host& host = session.host;
-  InputFile& in = *state.InputStream;
-  startPass(state, mode);
-  host.setCancelEnabled(true);
-  const auto passStart = std::chrono::steady_clock::now();
+  void run() {
+    while (goesOn()) {
+      const size_t chunkLength = in_.read(buffer_, kChunkSize);
+      if (chunkLength == 0) break;  // the file shrank: end rather than read again
+      chunkRead(chunkLength);
+      parser_.parseChunk(buffer_, chunkLength);
+    }
+  }
 
-  PackParser parser(session, mode);
-  uint8_t* const buffer = state.ChunkBuffer.get();
-  const int64_t size = in.size();
-  const int64_t fastLimit = int64_t(session.options.fastSizeMB) * kMiB;
+ private:
+  // The one place, before each chunk, where a pass asks whether to go on:
+  // the input may be used up, the user may have cancelled (the run waits
+  // here while the front end holds it), a scan may have passed its
+  // fast-check size.
+  bool goesOn() {
+    ProcessingState& state = session_.state;
+    return in_.position() < in_.size() && !state.stopAtChunk() && !state.ScanLimitReached;
+  }
 
-  struct CancelButtonOff {  // also when a file error ends the pass
-    Host& host;
-    ~CancelButtonOff() { host.setCancelEnabled(false); }
-  } cancelButtonOff{host};
-
-  while (in.position() < size && !state.stopAtChunk() && !state.ScanLimitReached) {
-    const size_t chunkLength = in.read(buffer, kChunkSize);
-    if (chunkLength == 0) break;  // the file shrank: end rather than read again
-    const int64_t position = in.position();
-
-    if (position % kProgressEvery == 0) {
-      std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - passStart;
-      host.slog(progressText(position, size, elapsed.count()), 1);
+  // What happens once per chunk before it is parsed: progress and a turn for
+  // the front end every 4 MiB, the fast-check limit, a repaint every 64 MiB
+  // and, in the first chunk of a scan, the system header.
+  void chunkRead(size_t chunkLength) {
+    Host& host = session_.host;
+    const EngineOptions& options = session_.options;
+    const int64_t position = in_.position();
+    if (PassProgress::due(position)) {
+      host.slog(progress_.text(position), 1);
       host.pump();
     }
-    if (mode == ScanMode && session.options.fastCheck && position > fastLimit)
-      state.ScanLimitReached = true;  // this chunk is still parsed
+    const bool scan = mode_ == ScanMode;
+    if (scan && options.fastCheck && position > int64_t(options.fastSizeMB) * kMiB)
+      session_.state.ScanLimitReached = true;  // this chunk is still parsed
     if (position % kRepaintEvery == 0) host.repaint();
-    if (mode == ScanMode && position == int64_t(kChunkSize)) {
-      if (auto counts = parseSystemHeader({buffer, chunkLength})) {
-        parser.setSystemHeaderCounts(*counts);
-        if (session.options.fileKind == FileKind::Aob) host.log(describeSystemHeader(*counts));
-      }
-    }
-    parser.parseChunk(buffer, chunkLength);
+    if (scan && position == int64_t(kChunkSize)) systemHeader(chunkLength);
   }
+
+  void systemHeader(size_t chunkLength) {
+    const auto counts = parseSystemHeader({buffer_, chunkLength});
+    if (!counts) return;
+    parser_.setSystemHeaderCounts(*counts);
+    if (session_.options.fileKind == FileKind::Aob)
+      session_.host.log(describeSystemHeader(*counts));
+  }
+
+  Session& session_;
+  const EngineMode mode_;
+  InputFile& in_;
+  PackParser parser_;
+  const PassProgress progress_;
+  uint8_t* const buffer_;
+};
+
+}  // namespace
+
+void demux(Session& session, EngineMode mode, InputFile& in, const PayloadTargets& targets) {
+  ProcessingState& state = session.state;
+  startPass(state, mode);
+  CancelButtonOn cancelButton(session.host);
+  Pass(session, mode, in, targets).run();
   if (state.CancelRequested) state.FrameCount = {0, 0};
 }
 

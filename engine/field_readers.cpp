@@ -14,9 +14,7 @@ uint32_t readBigEndian(InputFile& in, int bytes) {
 }
 }  // namespace
 
-uint32_t readbyte(InputFile& in) { return readBigEndian(in, 1); }
 uint32_t readword(InputFile& in) { return readBigEndian(in, 2); }
-uint32_t read3byte(InputFile& in) { return readBigEndian(in, 3); }
 uint32_t readlword(InputFile& in) { return readBigEndian(in, 4); }
 
 std::string readstring(InputFile& in, size_t n) {

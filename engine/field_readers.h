@@ -11,9 +11,7 @@ namespace vantrel {
 // current position and advances it. Bytes past the end of the file read as
 // zero, so a caller always gets a value; it can compare position() with
 // size() to tell.
-uint32_t readbyte(InputFile& in);
 uint32_t readword(InputFile& in);
-uint32_t read3byte(InputFile& in);
 uint32_t readlword(InputFile& in);
 // n bytes as text, cut at the first zero byte.
 std::string readstring(InputFile& in, size_t n);

@@ -11,15 +11,6 @@ namespace {
 uint32_t be16(std::span<const uint8_t> b, size_t at) { return uint32_t(b[at]) << 8 | b[at + 1]; }
 uint32_t be32(std::span<const uint8_t> b, size_t at) { return be16(b, at) << 16 | be16(b, at + 2); }
 
-constexpr size_t kVobNumberAt = 24;
-constexpr size_t kFirstPtmAt = 44;
-constexpr size_t kLastPtmAt = 48;
-constexpr size_t kAudioEntries = 8;
-constexpr size_t kSubpictureEntries = 32;
-
-size_t audioEntriesAt(FileKind kind) { return kind == FileKind::Vob ? 402 : 530; }
-size_t subpictureEntriesAt(FileKind kind) { return kind == FileKind::Vob ? 418 : 546; }
-
 // Copy-control and analog-protection names by their 3-bit codes.
 constexpr std::array<const char*, 8> kCopyControlNames = {
     "Copy Freely", "", "No More Copies", "Encryption Plus Non-Assertion",
@@ -30,37 +21,17 @@ constexpr std::array<const char*, 8> kProtectionNames = {
 
 }  // namespace
 
-std::optional<SystemHeaderCounts> parseSystemHeader(std::span<const uint8_t> firstChunk) {
-  if (firstChunk.size() < 25 || firstChunk[16] != 0x01 || firstChunk[17] != stream_id::kSystemHeader)
-    return std::nullopt;
-  SystemHeaderCounts counts;
-  counts.video = firstChunk[24] & 0x1F;  // video_bound
-  counts.audio = firstChunk[23] >> 2;    // audio_bound
-  return counts;
-}
-
-std::string describeSystemHeader(const SystemHeaderCounts& counts) {
-  std::string line = "It contains";
-  if (counts.video > 0) line += " [b]" + std::to_string(counts.video) + "[/b] video stream and";
-  line += " [b]" + std::to_string(counts.audio) + "[/b] audio stream" +
-          (counts.audio > 1 ? "s." : ".");
-  return line;
-}
-
-size_t navigationBytesNeeded(FileKind kind) {
-  return subpictureEntriesAt(kind) + 4 * kSubpictureEntries;
-}
-
 std::optional<NavigationInfo> parseNavigation(std::span<const uint8_t> body, FileKind kind) {
-  if (body.size() < navigationBytesNeeded(kind)) return std::nullopt;
+  using namespace dsi;
+  if (body.size() < subpictureSyncAt(kind) + 4 * kSubpictureSyncEntries) return std::nullopt;
   NavigationInfo nav;
   nav.vobNumber = uint16_t(be16(body, kVobNumberAt));
-  nav.firstVideoPtm = be32(body, kFirstPtmAt);
-  nav.lastVideoPtm = be32(body, kLastPtmAt);
-  for (size_t i = 0; i < kAudioEntries; ++i)
-    if (be16(body, audioEntriesAt(kind) + 2 * i) != 0) ++nav.audioEntries;
-  for (size_t i = 0; i < kSubpictureEntries; ++i)
-    if (be32(body, subpictureEntriesAt(kind) + 4 * i) != 0) ++nav.subpictureEntries;
+  nav.firstVideoPtm = be32(body, kFirstVideoPtmAt);
+  nav.lastVideoPtm = be32(body, kLastVideoPtmAt);
+  for (size_t i = 0; i < kAudioSyncEntries; ++i)
+    if (be16(body, audioSyncAt(kind) + 2 * i) != 0) ++nav.audioEntries;
+  for (size_t i = 0; i < kSubpictureSyncEntries; ++i)
+    if (be32(body, subpictureSyncAt(kind) + 4 * i) != 0) ++nav.subpictureEntries;
   return nav;
 }
 

@@ -8,38 +8,35 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/stream_ids.h"
+#include "engine/stream_table.h"
 
 namespace vantrel {
 
-// Stream counts of the system header that follows the first pack header of a
-// file (audio_bound, video_bound).
-struct SystemHeaderCounts {
-  int video = 0;
-  int audio = 0;
-};
-
-// Reads the counts when bytes 16-17 of the first chunk end a system header
-// start code directly after a 14-byte pack header.
-std::optional<SystemHeaderCounts> parseSystemHeader(std::span<const uint8_t> firstChunk);
-
-// The "It contains ..." line of a DVD-Audio object.
-std::string describeSystemHeader(const SystemHeaderCounts& counts);
+// Where the data search information (DSI) of a navigation pack keeps the
+// fields the program reads and rewrites, counted from the byte after its
+// substream id (private stream 2, substream 1).
+namespace dsi {
+inline constexpr size_t kVobNumberAt = 24;      // VOBU_VOB_IDN
+inline constexpr size_t kFirstVideoPtmAt = 44;  // VOB_V_S_PTM
+inline constexpr size_t kLastVideoPtmAt = 48;   // VOB_V_E_PTM
+inline constexpr size_t kAudioSyncEntries = 8;        // 2 bytes each
+inline constexpr size_t kSubpictureSyncEntries = 32;  // 4 bytes each
+// The sync entries lie 128 bytes earlier in a DVD ".VOB" than in HD DVD and
+// DVD-Audio files.
+constexpr size_t audioSyncAt(FileKind kind) { return kind == FileKind::Vob ? 402 : 530; }
+constexpr size_t subpictureSyncAt(FileKind kind) { return kind == FileKind::Vob ? 418 : 546; }
+}  // namespace dsi
 
 // The fields the program uses from the data search information (DSI) of a
 // navigation pack, private stream 2 substream 1. Offsets count from the
 // byte after the substream id.
 struct NavigationInfo {
-  uint16_t vobNumber = 0;       // VOBU_VOB_IDN, offset 24
-  uint32_t firstVideoPtm = 0;   // VOB_V_S_PTM, offset 44
-  uint32_t lastVideoPtm = 0;    // VOB_V_E_PTM, offset 48
+  uint16_t vobNumber = 0;
+  uint32_t firstVideoPtm = 0;
+  uint32_t lastVideoPtm = 0;
   int audioEntries = 0;         // nonzero audio synchronisation entries (8 x 2 bytes)
   int subpictureEntries = 0;    // nonzero subpicture synchronisation entries (32 x 4 bytes)
 };
-
-// Bytes of the DSI the program reads, by file kind: the sync entries lie
-// 128 bytes earlier in a DVD ".VOB" than in HD DVD and DVD-Audio files.
-size_t navigationBytesNeeded(FileKind kind);
 
 // Parses the DSI body; nullopt when `body` is shorter than the fields need.
 std::optional<NavigationInfo> parseNavigation(std::span<const uint8_t> body, FileKind kind);

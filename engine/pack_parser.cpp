@@ -2,19 +2,19 @@
 
 #include <algorithm>
 
+#include "engine/navigation.h"
 #include "engine/picture_counter.h"
 #include "engine/stream_report.h"
 
 namespace vantrel {
 
-PackParser::PackParser(Session& session, EngineMode mode)
+PackParser::PackParser(Session& session, EngineMode mode, const PayloadTargets& targets)
     : state_(session.state),
       host_(session.host),
       observer_(session.observer),
       options_(session.options),
       mode_(mode),
-      targets_(mode == DemuxMode ? PayloadTargets::of(session.state, session.options.selection)
-                                 : PayloadTargets{}) {}
+      targets_(mode == DemuxMode ? targets : PayloadTargets{}) {}
 
 void PackParser::parseChunk(const uint8_t* chunk, size_t length) {
   chunk_ = chunk;
@@ -25,139 +25,38 @@ void PackParser::parseChunk(const uint8_t* chunk, size_t length) {
     carriedSkip_ -= int64_t(n);
     cursor = n;
   }
-  while (cursor < length) cursor = byteStep(cursor);
+  while (cursor < length) cursor = step(cursor);
 }
 
-size_t PackParser::byteStep(size_t cursor) {
+// Every byte examined passes through the window first. A packet whose
+// payload or rest is used up hands its byte on to what follows; a start code
+// may begin a new packet anywhere but in payload and skipped bytes.
+size_t PackParser::step(size_t cursor) {
   const uint8_t byte = chunk_[cursor];
   window_ = (window_ << 8) | byte;
 
-  if (inPayload_) {
-    if (packetRemaining_ > 0) return payloadStep(cursor);
-    inPayload_ = false;  // an empty payload: this byte already belongs to what follows
-  }
-  if (skipRest_) {
-    skipRest_ = false;
-    if (packetRemaining_ > 0) return skipPacket(cursor);
-  }
-  if (private2IdPending_) {
-    consume();
-    private2IdPending_ = false;
-    if (byte == private2::kNavigation && firstNavigation_)
-      navigationPending_ = true;
-    else if (byte == private2::kCopyControl && firstCopyControl_)
-      copyControlPending_ = true;
-    else
-      skipRest_ = true;
-    return cursor + 1;
-  }
-  if (navigationPending_ || copyControlPending_) {
-    if (navigationPending_)
-      navigationPacket(cursor);
-    else
-      copyControlPacket(cursor);
-    navigationPending_ = copyControlPending_ = false;
-    if (packetRemaining_ > 0) return skipPacket(cursor);
+  if (phase_ == Phase::Payload || phase_ == Phase::Skip) {
+    if (packetRemaining_ > 0)
+      return phase_ == Phase::Payload ? payloadStep(cursor) : skipPacket(cursor);
+    phase_ = Phase::Outside;  // an empty payload: this byte already belongs to what follows
   }
   if ((window_ & 0xFFFFFF00u) == 0x00000100u && startCode(byte)) return cursor + 1;
 
-  if (lengthPending_ > 0) {
-    if (--lengthPending_ == 0) {
-      packetRemaining_ = int32_t(window_ & 0xFFFF);  // PES_packet_length
-      if (kind_ == PayloadKind::Private2)
-        private2IdPending_ = true;
-      else if (kind_ == PayloadKind::SkipPacket)
-        skipRest_ = true;
-      else
-        headerPending_ = 3;
-    }
-    return cursor + 1;
+  switch (phase_) {
+    case Phase::Length:
+      lengthByte();
+      return cursor + 1;
+    case Phase::Header:
+      headerByte(byte);
+      return cursor + 1;
+    case Phase::Substream:
+      substreamByte(byte);
+      return cursor + 1;
+    default:
+      // Outside any packet: the byte only moves through the window, and so
+      // do the bytes after it until a start code prefix is complete.
+      return passOutsidePackets(cursor + 1);
   }
-  if (headerPending_ > 0) {
-    consume();
-    headerByte(byte);
-    return cursor + 1;
-  }
-  if (ptsPending_ > 0) {
-    consume();
-    if (headerRemaining_ > 0) --headerRemaining_;
-    timestampByte(byte, 6 - ptsPending_);
-    if (--ptsPending_ == 0) {
-      currentPts_ = stamp_;
-      afterTimestamps();
-    }
-    return cursor + 1;
-  }
-  if (ptsDtsPending_ > 0) {
-    consume();
-    if (headerRemaining_ > 0) --headerRemaining_;
-    const int index = 11 - ptsDtsPending_;  // 1..10: PTS, then DTS
-    timestampByte(byte, index > 5 ? index - 5 : index);
-    --ptsDtsPending_;
-    if (index == 5) currentPts_ = stamp_;
-    if (index == 10) {
-      currentDts_ = stamp_;
-      afterTimestamps();
-    }
-    return cursor + 1;
-  }
-  if (extFlagsPending_ > 0) {
-    consume();
-    if (headerRemaining_ > 0) --headerRemaining_;
-    extFlagsPending_ = 0;
-    extFlags_ = byte;
-    if (extFlags_ & 0x10)  // P-STD_buffer_flag
-      pstdPending_ = 2;
-    else if (extFlags_ & 0x01)  // PES_extension_flag_2
-      ext2Pending_ = 2;
-    else if (headerRemaining_ == 0)
-      headerEnd();
-    return cursor + 1;
-  }
-  if (pstdPending_ > 0) {
-    consume();
-    if (headerRemaining_ > 0) --headerRemaining_;
-    if (--pstdPending_ == 0) {
-      if (extFlags_ & 0x01)
-        ext2Pending_ = 2;
-      else if (headerRemaining_ == 0)
-        headerEnd();
-    }
-    return cursor + 1;
-  }
-  if (ext2Pending_ > 0) {
-    consume();
-    if (headerRemaining_ > 0) --headerRemaining_;
-    if (--ext2Pending_ == 0) {
-      streamIdExtension(byte & 0x7F);
-      if (headerRemaining_ == 0) headerEnd();
-    }
-    return cursor + 1;
-  }
-  if (headerRemaining_ > 0) {
-    consume();
-    if (--headerRemaining_ == 0) headerEnd();
-    return cursor + 1;
-  }
-  if (privateHeaderPending_ > 0) {
-    consume();
-    privateHeaderByte(byte);
-    return cursor + 1;
-  }
-  if (lpcmExtraPending_ > 0 || truehdExtraPending_ > 0) {
-    consume();
-    if (substreamHeaderBytes_ < substreamHeader_.size())
-      substreamHeader_[substreamHeaderBytes_++] = byte;
-    int& pending = lpcmExtraPending_ > 0 ? lpcmExtraPending_ : truehdExtraPending_;
-    if (--pending == 0) {
-      kind_ = PayloadKind::Audio;
-      inPayload_ = true;
-    }
-    return cursor + 1;
-  }
-  // Outside any packet: the byte only moves through the window, and so do
-  // the bytes after it until a start code prefix is complete.
-  return passOutsidePackets(cursor + 1);
 }
 
 size_t PackParser::passOutsidePackets(size_t cursor) {
@@ -167,23 +66,13 @@ size_t PackParser::passOutsidePackets(size_t cursor) {
   return cursor;
 }
 
-void PackParser::clearHeaderCounters() {
-  headerPending_ = ptsPending_ = ptsDtsPending_ = 0;
-  extFlagsPending_ = pstdPending_ = ext2Pending_ = 0;
-  headerRemaining_ = 0;
-}
-
 bool PackParser::startCode(uint8_t id) {
-  PayloadKind kind;
-  if (auto video = classifyVideoStreamId(id)) {
-    kind = PayloadKind::Video;
-    videoCodec_ = video->codec;
-    videoSlot_ = video->slot;
-    videoId_ = id;
+  PayloadKind kind = PayloadKind::Stream;
+  const StreamRange* video = findRange(IdSpace::StreamId, id);
+  if (video) {
+    current_ = {video->kind, video->slotOf(id), id, video->codec};
   } else if (id == stream_id::kExtendedStream) {
-    kind = PayloadKind::Video;  // identified by its stream id extension
-    videoCodec_ = VideoCodec::Vc1;
-    videoSlot_ = -1;
+    current_ = {StreamKind::Video, -1, id, StreamCodec::Vc1};  // named by its extension
   } else if (id >= stream_id::kMpegAudioFirst && id <= stream_id::kMpegAudioLast) {
     kind = PayloadKind::MpegAudio;
   } else if (id == stream_id::kProgramStreamMap || id == stream_id::kPadding) {
@@ -198,144 +87,130 @@ bool PackParser::startCode(uint8_t id) {
   // A new packet: nothing of the previous header may leak into it, and a
   // stamp belongs only to the packet whose header carries it.
   kind_ = kind;
+  phase_ = Phase::Length;
   lengthPending_ = 2;
-  clearHeaderCounters();
-  privateHeaderPending_ = lpcmExtraPending_ = truehdExtraPending_ = 0;
-  private2IdPending_ = false;
   currentPts_ = 0;
-  videoClaimed_ = false;
-  if (kind == PayloadKind::Video && videoSlot_ >= 0 &&
-      state_.VideoStreamId[size_t(videoSlot_)] == -1) {
-    state_.VideoStreamId[size_t(videoSlot_)] = id;
-    videoClaimed_ = true;
-    found({StreamKind::Video, videoSlot_, id, codecOf(videoCodec_)});
-  }
+  claimedHere_ = false;
+  if (video) claim(*video, id);
   return true;
 }
 
+void PackParser::lengthByte() {
+  if (--lengthPending_ > 0) return;
+  packetRemaining_ = int32_t(window_ & 0xFFFF);  // PES_packet_length
+  if (kind_ == PayloadKind::Private2) {
+    phase_ = Phase::Substream;
+    substreamBytes_ = 0;
+    substreamNeeded_ = 1;
+  } else if (kind_ == PayloadKind::SkipPacket) {
+    phase_ = Phase::Skip;
+  } else {
+    phase_ = Phase::Header;
+    headerBytes_ = 0;
+    headerOfVideo_ = kind_ == PayloadKind::Stream && current_.kind == StreamKind::Video;
+  }
+}
+
 void PackParser::headerByte(uint8_t byte) {
-  const int index = 4 - headerPending_--;  // 1: flags 1, 2: flags 2, 3: header data length
-  if (index == 2) {
-    flags2_ = byte;
-  } else if (index == 3) {
-    headerRemaining_ = byte;
-    if ((flags2_ & 0xC0) == 0x80)
-      ptsPending_ = 5;
-    else if ((flags2_ & 0xC0) == 0xC0)
-      ptsDtsPending_ = 10;
-    else if ((flags2_ & 0xC1) == 0x01)
-      extFlagsPending_ = 1;
-    if (headerRemaining_ == 0) headerEnd();
-  }
+  consume();
+  if (headerBytes_ < header_.size()) header_[headerBytes_] = byte;
+  ++headerBytes_;
+  const std::span<const uint8_t> collected(header_.data(), std::min(headerBytes_, header_.size()));
+  const PesHeaderExtent extent = pesHeaderExtent(collected, headerOfVideo_);
+  if (headerBytes_ == extent.fieldsEnd) headerFields(parsePesHeader(collected, headerOfVideo_));
+  if (headerBytes_ >= extent.size) headerEnd();
 }
 
-// The low 32 bits of a 33-bit PTS or DTS field:
-// '00xx' TS[32..30] 1 | TS[29..22] | TS[21..15] 1 | TS[14..7] | TS[6..0] 1
-void PackParser::timestampByte(uint8_t byte, int index) {
-  switch (index) {
-    case 1:
-      stamp_ = uint32_t(byte & 0x06) << 29;
-      break;
-    case 2:
-      stamp_ |= uint32_t(byte) << 22;
-      break;
-    case 3:
-      stamp_ |= uint32_t(byte >> 1) << 15;
-      break;
-    case 4:
-      stamp_ |= uint32_t(byte) << 7;
-      break;
-    case 5:
-      stamp_ |= uint32_t(byte >> 1);
-      break;
-  }
-}
-
-void PackParser::afterTimestamps() {
-  if (headerRemaining_ == 0)
-    headerEnd();
-  else if (kind_ == PayloadKind::Video && (flags2_ & 0x01))
-    extFlagsPending_ = 1;
+void PackParser::headerFields(const PesHeader& header) {
+  if (header.pts) currentPts_ = *header.pts;
+  if (header.streamIdExtension) streamIdExtension(*header.streamIdExtension);
 }
 
 void PackParser::streamIdExtension(uint8_t extension) {
-  auto vc1 = classifyVc1Extension(extension);
-  if (!vc1) {
+  const StreamRange* range = findRange(IdSpace::Vc1Extension, extension);
+  if (!range) {
     kind_ = PayloadKind::Ignore;
     return;
   }
-  kind_ = PayloadKind::Video;
-  videoSlot_ = vc1->slot;
-  videoId_ = extension;
-  if (state_.VideoStreamId[size_t(videoSlot_)] == -1) {
-    state_.VideoStreamId[size_t(videoSlot_)] = extension;
-    videoClaimed_ = true;
-    found({StreamKind::Video, videoSlot_, extension, StreamCodec::Vc1});
-  }
+  kind_ = PayloadKind::Stream;
+  current_ = {range->kind, range->slotOf(extension), extension, range->codec};
+  claim(*range, extension);
 }
 
 void PackParser::headerEnd() {
-  clearHeaderCounters();
   if (kind_ == PayloadKind::PrivateHeader) {
-    privateHeaderPending_ = 4;
-    substreamHeaderBytes_ = 0;
+    phase_ = Phase::Substream;
+    substreamBytes_ = 0;
+    substreamNeeded_ = 4;
     return;
   }
-  if (kind_ == PayloadKind::Video && videoClaimed_) videoFirstPts_ = currentPts_;
-  videoClaimed_ = false;
-  inPayload_ = true;
+  // A video slot is claimed at the start code, before its header told the PTS.
+  if (kind_ == PayloadKind::Stream && claimedHere_) firstPts_[size_t(current_.kind)] = currentPts_;
+  claimedHere_ = false;
+  phase_ = Phase::Payload;
 }
 
-void PackParser::privateHeaderByte(uint8_t byte) {
-  if (substreamHeaderBytes_ < substreamHeader_.size()) substreamHeader_[substreamHeaderBytes_++] = byte;
-  const int index = 5 - privateHeaderPending_--;  // 1 = substream id
-  if (index == 1) {
-    const bool extended = isExtendedSubpictureSubstream(byte);
-    if (!extended && !isSubpictureSubstream(byte)) return;
-    subpictureSlot_ = subpictureSlotOf(byte);
-    subpictureSubstreamId_ = byte;
-    if (state_.SubpictureStreamId[size_t(subpictureSlot_)] == -1) {
-      state_.SubpictureStreamId[size_t(subpictureSlot_)] = byte;
-      found({StreamKind::Subpicture, subpictureSlot_, byte,
-             extended ? StreamCodec::ExtendedSubpicture : StreamCodec::Subpicture});
-      subpictureFirstPts_ = currentPts_;
-    }
-    privateHeaderPending_ = 0;  // only the id byte is stripped
-    kind_ = PayloadKind::Subpicture;
-    inPayload_ = true;
+void PackParser::substreamByte(uint8_t byte) {
+  consume();
+  if (substreamBytes_ < substreamHeader_.size()) substreamHeader_[substreamBytes_] = byte;
+  ++substreamBytes_;
+  if (kind_ == PayloadKind::Private2) {
+    private2Id(byte);
+  } else if (kind_ == PayloadKind::PrivateHeader) {
+    // The id is the first byte; subpictures are told by it, audio after the
+    // four bytes of its header (id, frame count, first access unit pointer).
+    const uint8_t id = substreamHeader_[0];
+    if (substreamBytes_ == 1 || substreamBytes_ == 4) privateStream1Id(id);
+  }
+  if (kind_ == PayloadKind::Stream && substreamBytes_ == substreamNeeded_)
+    startPayload(PayloadKind::Stream);
+}
+
+void PackParser::private2Id(uint8_t id) {
+  if (id == private2::kNavigation && firstNavigation_)
+    startPayload(PayloadKind::Navigation);
+  else if (id == private2::kCopyControl && firstCopyControl_)
+    startPayload(PayloadKind::CopyControl);
+  else
+    phase_ = Phase::Skip;
+}
+
+void PackParser::privateStream1Id(uint8_t id) {
+  const StreamRange* range = findRange(IdSpace::Substream, id);
+  const bool subpicture = range && range->kind == StreamKind::Subpicture;
+  if (substreamBytes_ == 1 && !subpicture) return;  // audio is told after its header
+  if (!range) {
+    startPayload(PayloadKind::Ignore);
     return;
   }
-  if (index != 4) return;
-  const uint8_t id = uint8_t(window_ >> 24);  // the substream id, three bytes back
-  auto audio = classifyAudioSubstream(id);
-  if (!audio) {
-    kind_ = PayloadKind::Ignore;
-    inPayload_ = true;
-    return;
-  }
-  audioCodec_ = audio->codec;
-  audioSlot_ = audio->slot;
-  audioSubstreamId_ = id;
-  if (state_.AudioStreamId[size_t(audioSlot_)] < 0) {
-    state_.AudioStreamId[size_t(audioSlot_)] = id;
-    found({StreamKind::Audio, audioSlot_, id,
-           codecOf(audioCodec_, isMlpSubstream(id, options_.fileKind))});
-    audioFirstPts_ = currentPts_;
-  }
-  currentPts_ = 0;
-  if (audioCodec_ == AudioCodec::TrueHd) {
-    truehdExtraPending_ = 1;
-  } else if (audioCodec_ == AudioCodec::Lpcm) {
-    lpcmExtraPending_ = 3;
-  } else {
-    kind_ = PayloadKind::Audio;
-    inPayload_ = true;
-  }
+  kind_ = PayloadKind::Stream;
+  current_ = {range->kind, range->slotOf(id), id, codecIn(*range, id, options_.fileKind)};
+  substreamNeeded_ = codecInfo(current_.codec).substreamHeaderBytes;
+  claim(*range, id);
+  if (!subpicture) currentPts_ = 0;
+}
+
+void PackParser::startPayload(PayloadKind kind) {
+  kind_ = kind;
+  phase_ = Phase::Payload;
+}
+
+void PackParser::claim(const StreamRange& range, uint8_t id) {
+  int32_t& holder = state_.streamIds(range.kind)[size_t(range.slotOf(id))];
+  if (holder != -1) return;
+  holder = id;
+  claimedHere_ = true;
+  firstPts_[size_t(range.kind)] = currentPts_;
+  if (mode_ != ScanMode) return;  // catalogue entries are logged (and observed) in scan passes
+  const FoundStream found{range.kind, range.slotOf(id), id, current_.codec};
+  host_.log(foundLine(found));
+  if (observer_) observer_->streamFound(found);
 }
 
 size_t PackParser::skipPacket(size_t cursor) {
   const size_t n = size_t(std::max<int32_t>(packetRemaining_, 0));
   packetRemaining_ = 0;
+  phase_ = Phase::Outside;
   const size_t available = chunkLength_ - cursor;
   if (n <= available) return cursor + n;
   // A packet reaching into the next chunk is skipped there too, so that its
@@ -344,9 +219,83 @@ size_t PackParser::skipPacket(size_t cursor) {
   return chunkLength_;
 }
 
+size_t PackParser::payloadStep(size_t cursor) {
+  if (kind_ == PayloadKind::Navigation || kind_ == PayloadKind::CopyControl) {
+    if (kind_ == PayloadKind::Navigation)
+      navigationPacket(cursor);
+    else
+      copyControlPacket(cursor);
+    return skipPacket(cursor);
+  }
+  const size_t piece = std::min(size_t(packetRemaining_), chunkLength_ - cursor);
+  if (kind_ == PayloadKind::Stream && current_.slot >= 0 && !slotHeldByOther())
+    streamPiece(cursor, piece);
+  packetRemaining_ -= int32_t(piece);
+  if (packetRemaining_ == 0) phase_ = Phase::Outside;
+  return cursor + piece;
+}
+
+// A piece of the current stream's payload: pictures are counted in both
+// modes; a scan reports the stream, a demux pass writes the piece.
+void PackParser::streamPiece(size_t cursor, size_t piece) {
+  const uint8_t* data = chunk_ + cursor;
+  const auto slot = size_t(current_.slot);
+  if (current_.kind == StreamKind::Video && options_.countFrames &&
+      (mode_ == ScanMode || options_.selection.video[slot]))
+    state_.FrameCount[slot] +=
+        countPictures(data, piece, codecInfo(current_.codec).pictureStartCode);
+  if (mode_ == ScanMode && options_.details) reportStream(cursor, piece);
+  if (mode_ == DemuxMode) {
+    writePiece(data, piece);
+    currentPts_ = 0;  // later pieces of this packet get no second record header
+  }
+}
+
+// Two ids that map to one slot would interleave two codecs in one file: the
+// slot belongs to the id that claimed it in this pass, the other is skipped.
+bool PackParser::slotHeldByOther() {
+  const int32_t holder = state_.streamIds(current_.kind)[size_t(current_.slot)];
+  if (holder == int32_t(current_.id)) return false;
+  std::bitset<256>& warned = sharedWarned_[size_t(current_.kind)];
+  if (!warned.test(current_.id)) {
+    warned.set(current_.id);
+    host_.log(sharedSlotLine(current_.kind, current_.id, current_.slot, uint32_t(holder)));
+  }
+  return true;
+}
+
+void PackParser::reportStream(size_t cursor, size_t piece) {
+  const StreamKind kind = current_.kind;
+  bool& reported = state_.reported(kind)[size_t(current_.slot)];
+  if (reported) return;
+  reported = true;
+  const uint32_t firstPts = firstPts_[size_t(kind)];
+  host_.log(firstPtsLine(firstPts, state_.FirstVideoPtm));
+  host_.log(substreamLine(current_.id));
+  if (kind != StreamKind::Subpicture) state_.MinFirstPts = std::min(state_.MinFirstPts, firstPts);
+  const Payload payload{{chunk_, chunkLength_}, cursor, piece};
+  const StreamAnalysis analysis = analyzeStream(
+      {current_.codec, current_.slot, firstPts, substreamHeader_}, payload, state_, host_);
+  if (observer_)
+    observer_->streamDetails({kind, current_.slot, current_.id, firstPts, state_.FirstVideoPtm},
+                             analysis);
+}
+
+void PackParser::writePiece(const uint8_t* data, size_t piece) {
+  OutputFile* out = targets_[current_.kind][size_t(current_.slot)];
+  if (!out) return;
+  if (current_.kind == StreamKind::Subpicture && currentPts_ != 0)
+    writeSupHeader(*out, supRecordTime(currentPts_, state_.MinFirstPts));
+  out->write(data, piece);
+}
+
+// The bytes of a private-stream-2 body that lie in this chunk.
+size_t PackParser::loadedBody(size_t cursor) const {
+  return std::min(size_t(std::max<int32_t>(packetRemaining_, 0)), chunkLength_ - cursor);
+}
+
 void PackParser::navigationPacket(size_t cursor) {
-  const size_t loaded = std::min(size_t(std::max<int32_t>(packetRemaining_, 0)), chunkLength_ - cursor);
-  auto nav = parseNavigation({chunk_ + cursor, loaded}, options_.fileKind);
+  auto nav = parseNavigation({chunk_ + cursor, loadedBody(cursor)}, options_.fileKind);
   if (!nav) return;  // not wholly loaded here: the next navigation packet is taken instead
   firstNavigation_ = false;
   if (audioCount_ == 0) audioCount_ = nav->audioEntries;
@@ -357,156 +306,18 @@ void PackParser::navigationPacket(size_t cursor) {
   state_.TitleDuration += seconds;
   state_.FileDuration = seconds / 86400.0;
   if (mode_ != ScanMode) return;
-  for (const std::string& line : describeNavigation(*nav, videoCount_, audioCount_, seconds))
+  const int videoCount = systemCounts_.video;
+  for (const std::string& line : describeNavigation(*nav, videoCount, audioCount_, seconds))
     host_.log(line);
-  if (observer_) observer_->navigationRead(*nav, videoCount_, audioCount_, seconds);
+  if (observer_) observer_->navigationRead(*nav, videoCount, audioCount_, seconds);
 }
 
 void PackParser::copyControlPacket(size_t cursor) {
-  const size_t loaded = std::min(size_t(std::max<int32_t>(packetRemaining_, 0)), chunkLength_ - cursor);
-  auto cc = parseCopyControl({chunk_ + cursor, loaded});
+  auto cc = parseCopyControl({chunk_ + cursor, loadedBody(cursor)});
   if (!cc) return;  // not wholly loaded here: the next copy-control packet is taken instead
   firstCopyControl_ = false;
   for (const std::string& line : describeCopyControl(*cc)) host_.log(line);
   if (observer_) observer_->copyControlRead(*cc);
-}
-
-size_t PackParser::payloadStep(size_t cursor) {
-  const size_t piece = std::min(size_t(packetRemaining_), chunkLength_ - cursor);
-  const bool carriesStream = (kind_ == PayloadKind::Video && videoSlot_ >= 0) ||
-                             kind_ == PayloadKind::Audio || kind_ == PayloadKind::Subpicture;
-  if (carriesStream && !slotHeldByOther()) {
-    const uint8_t* data = chunk_ + cursor;
-    if (kind_ == PayloadKind::Video && options_.countFrames &&
-        (mode_ == ScanMode || options_.selection.video[size_t(videoSlot_)]))
-      state_.FrameCount[size_t(videoSlot_)] +=
-          countPictures(data, piece, pictureStartCode(videoCodec_));
-    if (mode_ == ScanMode && options_.details) reportStream(cursor, piece);
-    if (mode_ == DemuxMode) {
-      writePiece(data, piece);
-      currentPts_ = 0;  // later pieces of this packet get no second record header
-    }
-  }
-  packetRemaining_ -= int32_t(piece);
-  if (packetRemaining_ == 0) inPayload_ = false;
-  return cursor + piece;
-}
-
-// Two ids that map to one slot would interleave two codecs in one file: the
-// slot belongs to the id that claimed it in this pass, the other is skipped.
-bool PackParser::slotHeldByOther() {
-  uint32_t id = 0;
-  int32_t holder = 0;
-  std::bitset<256>* warned = nullptr;
-  const char* what = "";
-  int slot = 0;
-  switch (kind_) {
-    case PayloadKind::Video:
-      slot = videoSlot_;
-      id = videoId_;
-      holder = state_.VideoStreamId[size_t(slot)];
-      warned = &sharedVideoWarned_;
-      what = "Video stream";
-      break;
-    case PayloadKind::Audio:
-      slot = audioSlot_;
-      id = audioSubstreamId_;
-      holder = state_.AudioStreamId[size_t(slot)];
-      warned = &sharedAudioWarned_;
-      what = "Audio substream";
-      break;
-    case PayloadKind::Subpicture:
-      slot = subpictureSlot_;
-      id = subpictureSubstreamId_;
-      holder = state_.SubpictureStreamId[size_t(slot)];
-      warned = &sharedSubpictureWarned_;
-      what = "Subpicture substream";
-      break;
-    default:
-      return false;
-  }
-  if (holder == int32_t(id)) return false;
-  if (!warned->test(id)) {
-    warned->set(id);
-    host_.log(sharedSlotLine(what, id, slot, uint32_t(holder)));
-  }
-  return true;
-}
-
-void PackParser::reportStream(size_t cursor, size_t piece) {
-  const Payload payload{{chunk_, chunkLength_}, cursor, piece};
-  switch (kind_) {
-    case PayloadKind::Video: {
-      auto slot = size_t(videoSlot_);
-      if (state_.VideoReported[slot]) return;
-      state_.VideoReported[slot] = true;
-      host_.log(firstPtsLine(videoFirstPts_, state_.FirstVideoPtm));
-      host_.log(substreamLine(videoId_));
-      state_.MinFirstPts = std::min(state_.MinFirstPts, videoFirstPts_);
-      details(StreamKind::Video, videoSlot_, videoId_, videoFirstPts_,
-              analyzeVideo(videoCodec_, payload, videoFirstPts_, videoSlot_, state_, host_));
-      return;
-    }
-    case PayloadKind::Audio: {
-      auto slot = size_t(audioSlot_);
-      if (state_.AudioReported[slot]) return;
-      state_.AudioReported[slot] = true;
-      host_.log(firstPtsLine(audioFirstPts_, state_.FirstVideoPtm));
-      host_.log(substreamLine(audioSubstreamId_));
-      state_.MinFirstPts = std::min(state_.MinFirstPts, audioFirstPts_);
-      details(StreamKind::Audio, audioSlot_, audioSubstreamId_, audioFirstPts_,
-              analyzeAudio(audioCodec_, audioSubstreamId_, options_.fileKind, payload,
-                           substreamHeader_, audioSlot_, host_));
-      return;
-    }
-    case PayloadKind::Subpicture: {
-      auto slot = size_t(subpictureSlot_);
-      if (state_.SubpictureReported[slot]) return;
-      state_.SubpictureReported[slot] = true;
-      host_.log(firstPtsLine(subpictureFirstPts_, state_.FirstVideoPtm));
-      host_.log(substreamLine(subpictureSubstreamId_));
-      const SubpictureFormat format =
-          parseSubpictureFormat(payload.at(cursor), payload.at(cursor + 1));
-      host_.log(subpictureFormatLine(format));
-      details(StreamKind::Subpicture, subpictureSlot_, subpictureSubstreamId_, subpictureFirstPts_,
-              format);
-      return;
-    }
-    default:
-      return;
-  }
-}
-
-// Catalogue entries are logged (and observed) in scan passes only.
-void PackParser::found(const FoundStream& stream) {
-  if (mode_ != ScanMode) return;
-  host_.log(foundLine(stream));
-  if (observer_) observer_->streamFound(stream);
-}
-
-void PackParser::details(StreamKind kind, int slot, uint32_t id, uint32_t firstPts,
-                         const StreamAnalysis& analysis) {
-  if (observer_)
-    observer_->streamDetails({kind, slot, id, firstPts, state_.FirstVideoPtm}, analysis);
-}
-
-void PackParser::writePiece(const uint8_t* data, size_t piece) {
-  switch (kind_) {
-    case PayloadKind::Video:
-      if (OutputFile* out = targets_.video[size_t(videoSlot_)]) out->write(data, piece);
-      return;
-    case PayloadKind::Audio:
-      if (OutputFile* out = targets_.audio[size_t(audioSlot_)]) out->write(data, piece);
-      return;
-    case PayloadKind::Subpicture:
-      if (OutputFile* out = targets_.subpicture[size_t(subpictureSlot_)]) {
-        if (currentPts_ != 0) writeSupHeader(*out, supRecordTime(currentPts_, state_.MinFirstPts));
-        out->write(data, piece);
-      }
-      return;
-    default:
-      return;
-  }
 }
 
 }  // namespace vantrel

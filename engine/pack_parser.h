@@ -7,7 +7,7 @@
 
 #include "engine/analyzer_dispatch.h"
 #include "engine/demux.h"
-#include "engine/navigation.h"
+#include "engine/program_stream.h"
 #include "engine/run_observer.h"
 #include "engine/stream_writers.h"
 
@@ -16,57 +16,81 @@ namespace vantrel {
 // What the current PES packet carries.
 enum class PayloadKind : uint8_t {
   None,
-  Video,          // stream ids E0-E3, or FD with a VC-1 extension
-  Audio,          // a recognised private-stream-1 audio substream
+  Stream,         // a catalogued stream: see the current stream
   Ignore,         // unrecognised substream or stream id extension
   SkipPacket,     // program stream map or padding: the whole packet is passed over
   MpegAudio,      // C0-CF: header parsed, payload passed over
   PrivateHeader,  // private stream 1 before its substream header was read
-  Subpicture,
-  Private2,
+  Private2,       // private stream 2 before its substream id was read
+  Navigation,     // the first navigation packet (DSI) of the pass
+  CopyControl,    // the first copy-control packet of the pass
 };
 
-// The byte-level parser of one engine pass. Headers are examined one byte at
-// a time through a 32-bit window, so packets and headers may span chunks;
-// payload is consumed a piece at a time. Nothing is allocated per packet.
+// Where the parser is within the byte stream.
+enum class Phase : uint8_t {
+  Outside,    // between packets: looking for a start code
+  Length,     // PES_packet_length
+  Header,     // the PES header: flag bytes, time stamps, extension, stuffing
+  Substream,  // the substream header of private stream 1 or 2
+  Payload,
+  Skip,  // the rest of a packet that is passed over
+};
+
+// The stream the current packet belongs to.
+struct CurrentStream {
+  StreamKind kind = StreamKind::Video;
+  int slot = -1;  // -1: an extended stream without a VC-1 extension
+  uint8_t id = 0;
+  StreamCodec codec = StreamCodec::Mpeg2;
+};
+
+// The byte-level parser of one engine pass: a phase machine that examines
+// headers one byte at a time through a 32-bit window, so that packets and
+// headers may span chunks, and collects each PES and substream header in a
+// small fixed buffer before it reads it. Payload is consumed a piece at a
+// time, straight from the chunk. Nothing is allocated per packet.
 class PackParser {
  public:
-  PackParser(Session& session, EngineMode mode);
+  PackParser(Session& session, EngineMode mode, const PayloadTargets& targets = {});
 
   // Parses `length` bytes of the chunk buffer; the state carries over.
   void parseChunk(const uint8_t* chunk, size_t length);
 
   // Stream counts of the system header of this file (scan passes).
   void setSystemHeaderCounts(const SystemHeaderCounts& counts) {
-    videoCount_ = counts.video;
+    systemCounts_ = counts;
     audioCount_ = counts.audio;
   }
 
  private:
-  // Returns the index of the next byte to examine.
-  size_t byteStep(size_t cursor);
+  // Each returns the index of the next byte to examine.
+  size_t step(size_t cursor);
   size_t payloadStep(size_t cursor);
+  size_t skipPacket(size_t cursor);
   // Bytes between packets; returns where the next start code's id byte lies.
   size_t passOutsidePackets(size_t cursor);
+
   bool startCode(uint8_t id);  // false: not a PES start code
+  void lengthByte();
   void headerByte(uint8_t byte);
-  void timestampByte(uint8_t byte, int index);
-  void afterTimestamps();
-  void streamIdExtension(uint8_t extension);
-  void privateHeaderByte(uint8_t byte);
+  void headerFields(const PesHeader& header);
   void headerEnd();
-  void clearHeaderCounters();
-  size_t skipPacket(size_t cursor);
-  void navigationPacket(size_t cursor);
-  void copyControlPacket(size_t cursor);
+  void substreamByte(uint8_t byte);
+  void private2Id(uint8_t id);
+  void privateStream1Id(uint8_t id);
+  void startPayload(PayloadKind kind);
   void consume() { --packetRemaining_; }
 
+  // The one place where a packet takes a catalogue slot ("found!").
+  void claim(const StreamRange& range, uint8_t id);
+  void streamIdExtension(uint8_t extension);
   bool slotHeldByOther();
+  void streamPiece(size_t cursor, size_t piece);
   void reportStream(size_t cursor, size_t piece);
   void writePiece(const uint8_t* data, size_t piece);
-  void found(const FoundStream& stream);
-  void details(StreamKind kind, int slot, uint32_t id, uint32_t firstPts,
-               const StreamAnalysis& analysis);
+  void navigationPacket(size_t cursor);
+  void copyControlPacket(size_t cursor);
+  size_t loadedBody(size_t cursor) const;
 
   ProcessingState& state_;
   Host& host_;
@@ -79,56 +103,36 @@ class PackParser {
   size_t chunkLength_ = 0;
 
   uint32_t window_ = 0;
+  Phase phase_ = Phase::Outside;
+  PayloadKind kind_ = PayloadKind::None;
   int32_t packetRemaining_ = 0;
   int64_t carriedSkip_ = 0;  // bytes of a skipped packet still to pass in the next chunk
-  bool inPayload_ = false;
-  PayloadKind kind_ = PayloadKind::None;
   int lengthPending_ = 0;
-  int headerPending_ = 0;
-  uint8_t flags2_ = 0;
-  int headerRemaining_ = 0;
-  int ptsPending_ = 0;
-  int ptsDtsPending_ = 0;
-  int extFlagsPending_ = 0;
-  int pstdPending_ = 0;
-  int ext2Pending_ = 0;
-  uint8_t extFlags_ = 0;
-  uint32_t stamp_ = 0;
-  uint32_t currentPts_ = 0;
-  uint32_t currentDts_ = 0;
-  int privateHeaderPending_ = 0;
-  int lpcmExtraPending_ = 0;
-  int truehdExtraPending_ = 0;
-  bool private2IdPending_ = false;
-  bool skipRest_ = false;
-  bool navigationPending_ = false;
-  bool copyControlPending_ = false;
-  bool firstNavigation_ = true;
-  bool firstCopyControl_ = true;
 
-  int videoSlot_ = -1;
-  int audioSlot_ = -1;
-  int subpictureSlot_ = -1;
-  VideoCodec videoCodec_ = VideoCodec::Mpeg2;
-  uint8_t videoId_ = 0;
-  bool videoClaimed_ = false;  // this packet claimed its video slot
-  AudioCodec audioCodec_ = AudioCodec::Ac3;
-  uint8_t audioSubstreamId_ = 0;
-  uint8_t subpictureSubstreamId_ = 0;
-  uint32_t videoFirstPts_ = 0;
-  uint32_t audioFirstPts_ = 0;
-  uint32_t subpictureFirstPts_ = 0;
+  // The PES header being collected, and whether its packet is a video one.
+  std::array<uint8_t, kMaxPesHeaderSize> header_{};
+  size_t headerBytes_ = 0;
+  bool headerOfVideo_ = false;
+  uint32_t currentPts_ = 0;  // PTS of the latest header that carried one (0: none)
 
   // The substream header of the current private-stream-1 packet (the LPCM
-  // analyzer reads all seven bytes).
+  // analyzer reads all seven bytes), and how many of it come before the payload.
   std::array<uint8_t, 7> substreamHeader_{};
-  size_t substreamHeaderBytes_ = 0;
+  size_t substreamBytes_ = 0;
+  size_t substreamNeeded_ = 0;
 
-  int videoCount_ = 0;
-  int audioCount_ = 0;
+  CurrentStream current_;
+  bool claimedHere_ = false;  // this packet claimed its slot
+  // First PTS of the stream most recently claimed, per kind.
+  std::array<uint32_t, kStreamKinds.size()> firstPts_{};
 
-  // Ids already warned about for sharing a slot with another id.
-  std::bitset<256> sharedVideoWarned_, sharedAudioWarned_, sharedSubpictureWarned_;
+  bool firstNavigation_ = true;
+  bool firstCopyControl_ = true;
+  SystemHeaderCounts systemCounts_;
+  int audioCount_ = 0;  // from the system header, else from the navigation packet
+
+  // Ids already warned about for sharing a slot with another id, per kind.
+  std::array<std::bitset<256>, kStreamKinds.size()> sharedWarned_;
 };
 
 }  // namespace vantrel

@@ -6,18 +6,6 @@
 
 namespace vantrel {
 
-uint8_t pictureStartCode(VideoCodec codec) {
-  switch (codec) {
-    case VideoCodec::Mpeg2:
-      return 0x00;
-    case VideoCodec::H264:
-      return 0x09;
-    case VideoCodec::Vc1:
-      return 0x0D;
-  }
-  return 0x00;
-}
-
 namespace {
 
 // A start code ends at `at` (1 <= at < length): data[at] is the code, the

@@ -4,22 +4,21 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <span>
 
-#include "common/file_io.h"
 #include "engine/run_hold.h"
-#include "engine/stream_ids.h"
+#include "engine/stream_table.h"
 
 namespace vantrel {
 
-class RunObserver;
-
 inline constexpr size_t kChunkSize = 262'144;  // 128 packs of 2,048 bytes
-inline constexpr size_t kPackSize = 2'048;
 inline constexpr uint32_t kNoFirstPts = 0xFFFFFFFF;
 
 // The one record of processing state shared by the operations of a session:
 // the stream catalogue of the last pass, the report flags, the timing values
-// of a driver run, the frame counters, the files and the control flags.
+// of a driver run, the frame counters, the read buffer and the control
+// flags. The files a run reads and writes belong to the run, not to this
+// record: the drivers hand them to the engine.
 struct ProcessingState {
   ProcessingState();
 
@@ -45,11 +44,6 @@ struct ProcessingState {
   std::array<int32_t, kVideoSlots> FrameCount{};
   std::array<double, kVideoSlots> VideoFrameRate{};
 
-  std::unique_ptr<InputFile> InputStream;
-  std::array<std::unique_ptr<OutputFile>, kVideoSlots> VideoOut;
-  std::array<std::unique_ptr<OutputFile>, kAudioSlots> AudioOut;
-  std::array<std::unique_ptr<OutputFile>, kSubpictureSlots> SubpictureOut;
-
   // The engine's read buffer: one chunk of the input at a time.
   std::unique_ptr<uint8_t[]> ChunkBuffer;
 
@@ -68,11 +62,14 @@ struct ProcessingState {
     return CancelRequested;
   }
 
+  // The catalogue and the report flags of one kind, by slot.
+  std::span<int32_t> streamIds(StreamKind kind);
+  std::span<const int32_t> streamIds(StreamKind kind) const;
+  std::span<bool> reported(StreamKind kind);
+  PerKind<int32_t> catalogue() const;
+
   // Sets every catalogue slot to -1 and clears the report flags.
   void resetCatalogue();
-  // Closes every output stream that is open, telling `observer` what each
-  // one holds; the first error is raised after all of them were closed.
-  void closeOutputs(RunObserver* observer = nullptr);
 };
 
 }  // namespace vantrel

@@ -1,25 +1,17 @@
 #pragma once
 
-#include <array>
+#include <algorithm>
 
-#include "engine/stream_ids.h"
+#include "engine/stream_table.h"
 
 namespace vantrel {
 
 // Which streams are ticked, snapshotted by a driver when its run starts.
-struct Selection {
-  std::array<bool, kVideoSlots> video{};
-  std::array<bool, kAudioSlots> audio{};
-  std::array<bool, kSubpictureSlots> subpicture{};
-
+struct Selection : PerKind<bool> {
   bool any() const {
-    for (bool b : video)
-      if (b) return true;
-    for (bool b : audio)
-      if (b) return true;
-    for (bool b : subpicture)
-      if (b) return true;
-    return false;
+    return std::ranges::any_of(kStreamKinds, [this](StreamKind kind) {
+      return std::ranges::any_of((*this)[kind], [](bool ticked) { return ticked; });
+    });
   }
 };
 

@@ -3,27 +3,12 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/stream_ids.h"
+#include "engine/stream_table.h"
 
 namespace vantrel {
 
 // What the engine learns about the streams it meets, and the lines it logs
 // about them.
-
-enum class StreamKind : uint8_t { Video, Audio, Subpicture };
-enum class StreamCodec : uint8_t {
-  Mpeg2,
-  H264,
-  Vc1,
-  Ac3,
-  Eac3,
-  Dts,
-  Lpcm,
-  Mlp,  // LPCM substream A1 of a DVD-Audio object
-  TrueHd,
-  Subpicture,
-  ExtendedSubpicture,
-};
 
 // A stream when the catalogue first takes it into its slot.
 struct FoundStream {
@@ -32,9 +17,6 @@ struct FoundStream {
   uint32_t id = 0;  // stream id, VC-1 stream id extension or substream id
   StreamCodec codec = StreamCodec::Mpeg2;
 };
-
-StreamCodec codecOf(VideoCodec codec);
-StreamCodec codecOf(AudioCodec codec, bool mlp);
 
 // Where a stream starts: its first time stamp, and the first video frame's
 // time it is measured against.
@@ -59,9 +41,6 @@ SubpictureFormat parseSubpictureFormat(uint8_t first, uint8_t second);
 
 // "[b]MPEG-2[/b] video stream 0 found!" and its siblings.
 std::string foundLine(const FoundStream& stream);
-std::string videoFoundLine(VideoCodec codec, int slot);
-std::string audioFoundLine(AudioCodec codec, bool mlp, int slot);
-std::string subpictureFoundLine(bool extended, int slot);
 
 // "   First PTS = [re]00012345[/re]", with the delay from the first video frame
 // when the stamp differs from it; a stamp before it gives a negative delay.
@@ -72,9 +51,8 @@ std::string substreamLine(uint32_t id);
 
 // "   Format = [bl]2bitRLE[/bl]"
 std::string subpictureFormatLine(const SubpictureFormat& format);
-std::string subpictureFormatLine(uint8_t first, uint8_t second);
 
 // Warning for a stream whose slot another stream holds.
-std::string sharedSlotLine(const char* kind, uint32_t id, int slot, uint32_t holder);
+std::string sharedSlotLine(StreamKind kind, uint32_t id, int slot, uint32_t holder);
 
 }  // namespace vantrel

@@ -1,17 +1,8 @@
 #include "engine/stream_writers.h"
 
-namespace vantrel {
+#include "engine/processing_state.h"
 
-PayloadTargets PayloadTargets::of(ProcessingState& state, const Selection& selection) {
-  PayloadTargets targets;
-  for (int i = 0; i < kVideoSlots; ++i)
-    if (selection.video[i]) targets.video[i] = state.VideoOut[i].get();
-  for (int i = 0; i < kAudioSlots; ++i)
-    if (selection.audio[i]) targets.audio[i] = state.AudioOut[i].get();
-  for (int i = 0; i < kSubpictureSlots; ++i)
-    if (selection.subpicture[i]) targets.subpicture[i] = state.SubpictureOut[i].get();
-  return targets;
-}
+namespace vantrel {
 
 uint32_t supRecordTime(uint32_t pts, uint32_t minFirstPts) {
   if (minFirstPts == kNoFirstPts) return pts;

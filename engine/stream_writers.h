@@ -1,23 +1,16 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 
 #include "common/file_io.h"
-#include "engine/processing_state.h"
-#include "engine/selection.h"
+#include "engine/stream_table.h"
 
 namespace vantrel {
 
 // Where a demux pass writes each slot: the output of a slot whose box is
 // ticked and whose file was created at the start of the run; null elsewhere.
-struct PayloadTargets {
-  std::array<OutputFile*, kVideoSlots> video{};
-  std::array<OutputFile*, kAudioSlots> audio{};
-  std::array<OutputFile*, kSubpictureSlots> subpicture{};
-
-  static PayloadTargets of(ProcessingState& state, const Selection& selection);
-};
+// The driver that created the outputs owns them.
+using PayloadTargets = PerKind<OutputFile*>;
 
 // ".sup" records: "SP", the presentation time (little-endian 32-bit, 90 kHz),
 // 0 (little-endian 32-bit), then the subpicture data.

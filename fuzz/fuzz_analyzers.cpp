@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "analyzers/analyzers.h"
-#include "common/recording_host.h"
+#include "tests/support/recording_host.h"
 #include "fuzz/fuzz_input.h"
 
 using namespace vantrel;

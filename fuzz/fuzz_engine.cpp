@@ -6,9 +6,10 @@
 #include <algorithm>
 #include <array>
 #include <memory>
+#include <utility>
 
-#include "common/recording_host.h"
-#include "engine/navigation.h"
+#include "tests/support/recording_host.h"
+#include "engine/program_stream.h"
 #include "engine/pack_parser.h"
 #include "fuzz/fuzz_input.h"
 #include "fuzz/memory_file.h"
@@ -19,13 +20,11 @@ namespace {
 constexpr int kOutputs = kVideoSlots + kAudioSlots + kSubpictureSlots;
 constexpr size_t kMaxChunk = 4096;
 
-std::array<std::unique_ptr<OutputFile>*, kOutputs> outputSlots(ProcessingState& st) {
-  std::array<std::unique_ptr<OutputFile>*, kOutputs> slots{};
-  size_t n = 0;
-  for (auto& out : st.VideoOut) slots[n++] = &out;
-  for (auto& out : st.AudioOut) slots[n++] = &out;
-  for (auto& out : st.SubpictureOut) slots[n++] = &out;
-  return slots;
+// The kind and slot of output i: video, then audio, then subpictures.
+std::pair<StreamKind, size_t> slotOf(int i) {
+  if (i < kVideoSlots) return {StreamKind::Video, size_t(i)};
+  if (i < kVideoSlots + kAudioSlots) return {StreamKind::Audio, size_t(i - kVideoSlots)};
+  return {StreamKind::Subpicture, size_t(i - kVideoSlots - kAudioSlots)};
 }
 }  // namespace
 
@@ -54,27 +53,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   if (auto counts = parseSystemHeader({in.data(), in.size()})) describeSystemHeader(*counts);
 
-  auto slots = outputSlots(st);
+  std::array<std::unique_ptr<OutputFile>, kOutputs> outputs;
   std::array<bool, kOutputs> ticked{};
+  PayloadTargets targets;
   if (mode == DemuxMode) {
     // Which boxes are ticked comes from the input; each ticked slot gets an
-    // output, and so does every third unticked one (it must stay empty).
+    // output, and so does every third unticked one (it must stay empty). The
+    // engine is handed only the ticked ones, as the demux driver does.
     auto& sel = session.options.selection;
     for (int i = 0; i < kOutputs; ++i) {
       const bool tick = (flags & 0x80) || (ticks >> (i % 32) & 1);
+      const auto [kind, slot] = slotOf(i);
       ticked[size_t(i)] = tick;
-      if (i < kVideoSlots)
-        sel.video[size_t(i)] = tick;
-      else if (i < kVideoSlots + kAudioSlots)
-        sel.audio[size_t(i - kVideoSlots)] = tick;
-      else
-        sel.subpicture[size_t(i - kVideoSlots - kAudioSlots)] = tick;
+      sel[kind][slot] = tick;
       files[size_t(i)].assign(nullptr, 0);
-      if (tick || i % 3 == 0) *slots[size_t(i)] = OutputFile::create(files[size_t(i)].path());
+      if (tick || i % 3 == 0) outputs[size_t(i)] = OutputFile::create(files[size_t(i)].path());
+      if (tick) targets[kind][slot] = outputs[size_t(i)].get();
     }
   }
   static const std::unique_ptr<uint8_t[]> block(new uint8_t[kMaxChunk]);
-  PackParser parser(session, mode);
+  PackParser parser(session, mode, targets);
   for (size_t at = 0; at < in.size(); at += chunkSize) {
     size_t n = std::min(chunkSize, in.size() - at);
     uint8_t* chunk = block.get() + kMaxChunk - n;
@@ -83,9 +81,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   if (mode == DemuxMode) {
     int64_t handed = 0;
-    for (auto* slot : slots)
-      if (*slot) handed += (*slot)->bytesWritten();
-    st.closeOutputs();
+    for (auto& out : outputs) {
+      if (!out) continue;
+      handed += out->bytesWritten();
+      out->close();
+    }
     int64_t stored = 0;
     for (size_t i = 0; i < files.size(); ++i) {
       stored += files[i].size();

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "common/path_rules.h"
-#include "common/recording_host.h"
+#include "tests/support/recording_host.h"
 #include "fuzz/fuzz_input.h"
 #include "fuzz/memory_file.h"
 #include "metadata/playlist_reader.h"
@@ -65,10 +65,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ws.paths.eXPLfile = playlist.path();
   ws.paths.PlaylistFileName = "VPLST000.XPL";
   PlaylistView view;
-  bReadXPLClick(ws, view);
+  readPlaylist(ws, view);
   // A second run over the same file reads it the same way.
   PlaylistView again = view;
-  bReadXPLClick(ws, again);
+  readPlaylist(ws, again);
   if (again.mXPL != view.mXPL || again.mChapter != view.mChapter || again.tvXPL != view.tvXPL)
     std::abort();
 

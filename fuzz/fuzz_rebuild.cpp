@@ -3,7 +3,7 @@
 // only drops or rewrites packs: it never writes more than it read.
 #include <array>
 
-#include "common/recording_host.h"
+#include "tests/support/recording_host.h"
 #include "fuzz/fuzz_input.h"
 #include "fuzz/memory_file.h"
 #include "rebuild/rebuild_engine.h"
@@ -24,9 +24,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static fuzz::MemoryFile source, rebuilt;
   fuzz::FuzzInput in(data, size);
   RebuildPlan plan;
-  for (auto& id : plan.video) id = kVideoIds[in.byte() % kVideoIds.size()];
-  for (auto& id : plan.audio) id = kAudioIds[in.byte() % kAudioIds.size()];
-  for (auto& id : plan.subpicture) id = kSubpictureIds[in.byte() % kSubpictureIds.size()];
+  for (auto& id : plan.ids.video) id = kVideoIds[in.byte() % kVideoIds.size()];
+  for (auto& id : plan.ids.audio) id = kAudioIds[in.byte() % kAudioIds.size()];
+  for (auto& id : plan.ids.subpicture) id = kSubpictureIds[in.byte() % kSubpictureIds.size()];
   const uint8_t flags = in.byte();
   const uint64_t keep = uint64_t(in.word()) << 32 | uint64_t(in.word()) << 16 | in.word();
   for (size_t i = 0; i < plan.keep.video.size(); ++i) plan.keep.video[i] = keep >> i & 1;
@@ -40,11 +40,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   source.assign(in.data(), in.size());
   QuietHost host;
   Workspace ws(host);
-  ws.session.state.InputStream = InputFile::open(source.path());
+  auto input = InputFile::open(source.path());
   auto out = OutputFile::create(rebuilt.path());
   Renumbering numbers;
   assignNumbers(plan, numbers, host);
-  Rebuild(ws, plan, numbers, *out);
+  Rebuild(ws, *input, plan, numbers, *out);
   out->close();
   if (rebuilt.size() > int64_t(in.size()) || rebuilt.size() != out->bytesWritten()) std::abort();
   return 0;

@@ -1,14 +1,13 @@
 #include "handoff/core_operations.h"
 
 #include <algorithm>
-#include <utility>
 
 #include "common/file_io.h"
 #include "common/path_rules.h"
 #include "common/text_format.h"
 #include "drivers/operations.h"
-#include "drivers/source_paths.h"
-#include "drivers/stream_selection.h"
+#include "workspace/source_paths.h"
+#include "workspace/stream_boxes.h"
 
 namespace vantrel {
 
@@ -17,41 +16,19 @@ void chooseSource(Workspace& ws, const std::string& path) {
   EVOadj(ws.paths, ws.buttons);
 }
 
-void readTitleStreams(Workspace& ws) {
-  const bool autoDemux = ws.options.autoDemux;
-  ws.options.autoDemux = false;
-  bReadEVOClick(ws);
-  ws.options.autoDemux = autoDemux;
-}
+void readTitleStreams(Workspace& ws) { scanTitle(ws); }
 
-void demuxTitleStreams(Workspace& ws) { bDemuxClick(ws); }
+void demuxTitleStreams(Workspace& ws) { demuxTitle(ws); }
 
 const StreamBox& streamBox(const Workspace& ws, StreamKind kind, int slot) {
-  switch (kind) {
-    case StreamKind::Video:
-      return ws.boxes.video[size_t(slot)];
-    case StreamKind::Audio:
-      return ws.boxes.audio[size_t(slot)];
-    case StreamKind::Subpicture:
-      break;
-  }
-  return ws.boxes.subpicture[size_t(slot)];
+  return ws.boxes[kind][size_t(slot)];
 }
 
-StreamBox& streamBox(Workspace& ws, StreamKind kind, int slot) {
-  return const_cast<StreamBox&>(streamBox(std::as_const(ws), kind, slot));
-}
+StreamBox& streamBox(Workspace& ws, StreamKind kind, int slot) { return ws.boxes[kind][size_t(slot)]; }
 
 std::string captionOf(const FoundStream& stream) {
-  switch (stream.kind) {
-    case StreamKind::Video:
-      return VideoStreamName(int32_t(stream.id)) + "." + std::to_string(stream.slot);
-    case StreamKind::Audio:
-      return AudioStreamName(int32_t(stream.id)) + "." + zeroPadded(stream.slot, 2);
-    case StreamKind::Subpicture:
-      break;
-  }
-  return SubpictureStreamName(int32_t(stream.id)) + "." + zeroPadded(stream.slot, 2);
+  return streamName(stream.kind, int32_t(stream.id)) + "." +
+         zeroPadded(stream.slot, kindInfo(stream.kind).suffixDigits);
 }
 
 std::vector<DemuxedStream> demuxedStreams(const Workspace& ws, const std::vector<FoundStream>& met,
@@ -68,8 +45,7 @@ std::vector<DemuxedStream> demuxedStreams(const Workspace& ws, const std::vector
   };
   std::vector<DemuxedStream> streams;
   for (StreamKind kind : {StreamKind::Video, StreamKind::Audio, StreamKind::Subpicture}) {
-    const int slots = kind == StreamKind::Video ? kVideoSlots : kind == StreamKind::Audio ? kAudioSlots : kSubpictureSlots;
-    for (int slot = 0; slot < slots; ++slot) {
+    for (int slot = 0; slot < int(ws.boxes[kind].size()); ++slot) {
       std::vector<std::string> names;
       if (streamBox(ws, kind, slot).ticked) names.push_back(pathOf(streamBox(ws, kind, slot).caption, kind));
       for (const FoundStream& stream : met)

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "drivers/workspace.h"
+#include "workspace/workspace.h"
 #include "engine/stream_report.h"
 
 namespace vantrel {

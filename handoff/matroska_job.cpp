@@ -7,7 +7,7 @@
 #include "common/file_io.h"
 #include "common/path_rules.h"
 #include "common/text_format.h"
-#include "drivers/title_chain.h"
+#include "workspace/title_chain.h"
 #include "handoff/core_operations.h"
 #include "handoff/dvd_lpcm_wav.h"
 #include "handoff/mkvmerge_run.h"

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "drivers/workspace.h"
+#include "workspace/workspace.h"
 #include "handoff/matroska_plan.h"
 #include "handoff/title_source.h"
 

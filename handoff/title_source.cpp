@@ -4,7 +4,7 @@
 
 #include "common/file_io.h"
 #include "common/path_rules.h"
-#include "drivers/title_chain.h"
+#include "workspace/title_chain.h"
 
 namespace vantrel {
 

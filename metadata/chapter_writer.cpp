@@ -9,7 +9,7 @@ std::string chapterFileName(const Workspace& ws) {
   return outputPrefix(ws.options.workdir, ws.paths.OutputBaseName) + ".chapters.txt";
 }
 
-void bWriteChapsClick(Workspace& ws, const PlaylistView& view) {
+void writeChapterFile(Workspace& ws, const PlaylistView& view) {
   if (view.mChapter.empty()) return;
   ws.buttons.writeChaps = false;
   ws.notifyControls();

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "drivers/workspace.h"
+#include "workspace/workspace.h"
 #include "metadata/playlist_view.h"
 
 namespace vantrel {
@@ -16,6 +16,6 @@ std::string chapterFileName(const Workspace& ws);
 // chapter lines nothing is written. A file error ends the run with
 // FileError; the button is enabled again so that the user can retry after
 // fixing the folder.
-void bWriteChapsClick(Workspace& ws, const PlaylistView& view);
+void writeChapterFile(Workspace& ws, const PlaylistView& view);
 
 }  // namespace vantrel

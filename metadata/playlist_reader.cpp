@@ -1,5 +1,6 @@
 #include "metadata/playlist_reader.h"
 
+#include <memory>
 #include <string>
 
 #include "common/path_rules.h"
@@ -17,12 +18,6 @@ constexpr int kXplPage = 4;
 // listing nor as bytes kept for the parser.
 constexpr size_t kMaxListingBytes = 64u << 20;
 
-// Frees InputStream however the run ends.
-struct InputCloser {
-  ProcessingState& state;
-  ~InputCloser() { state.InputStream.reset(); }
-};
-
 std::string sizeText(int64_t bytes) {
   return std::to_string(bytes) + " bytes";
 }
@@ -37,9 +32,8 @@ struct ScannedPlaylist {
 
 ScannedPlaylist scanPlaylist(Workspace& ws, PlaylistView& view) {
   ProcessingState& state = ws.session.state;
-  state.InputStream = InputFile::open(ws.paths.eXPLfile);
-  InputCloser closer{state};
-  InputFile& in = *state.InputStream;
+  const std::unique_ptr<InputFile> file = InputFile::open(ws.paths.eXPLfile);
+  InputFile& in = *file;
   ws.host.log("Open " + ws.paths.PlaylistFileName);
   ws.host.log("Filesize: " + sizeText(in.size()));
 
@@ -110,11 +104,11 @@ void announceTracks(Workspace& ws, const std::vector<ListedTrack>& tracks) {
       }
     }
   }
-  cbVideoClick(ws.boxes, ws.buttons, ws.paths.eEVOfile);
+  updateOperationButtons(ws.boxes, ws.buttons, ws.paths.eEVOfile);
 }
 }  // namespace
 
-void bReadXPLClick(Workspace& ws, PlaylistView& view, MetadataObserver* observer) {
+void readPlaylist(Workspace& ws, PlaylistView& view, MetadataObserver* observer) {
   OperationButtons& buttons = ws.buttons;
   Resetcbs(ws.boxes, buttons, ws.paths.eEVOfile);
   const bool readEvoWasEnabled = buttons.readEVO;
@@ -171,10 +165,7 @@ void bReadXPLClick(Workspace& ws, PlaylistView& view, MetadataObserver* observer
     observer->playlistRead(ws.paths.eXPLfile, scanned.size, playlist, nullptr, nullptr);
   }
 
-  ws.host.log("Done.");
-  ws.host.log("");
-  ws.host.slog("Ready", 0);
-  ws.host.slog("", 1);
+  ws.logDone();
   giveButtonsBack();
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "drivers/workspace.h"
+#include "workspace/workspace.h"
 #include "metadata/metadata_observer.h"
 #include "metadata/playlist_view.h"
 
@@ -12,6 +12,6 @@ namespace vantrel {
 // stream boxes after them and prepares the chapter lines in view.mChapter.
 // A file error ends the run with FileError after closing the file and
 // giving the buttons back. `observer`, when given, hears what was parsed.
-void bReadXPLClick(Workspace& ws, PlaylistView& view, MetadataObserver* observer = nullptr);
+void readPlaylist(Workspace& ws, PlaylistView& view, MetadataObserver* observer = nullptr);
 
 }  // namespace vantrel

@@ -6,7 +6,7 @@
 
 namespace vantrel {
 
-void bReadVTIClick(Workspace& ws, MetadataObserver* observer) {
+void readTitleSetInfo(Workspace& ws, MetadataObserver* observer) {
   if (!ws.options.readVTI) return;
   const std::string path = ws.paths.EVOdir + kVtiFileName;
   if (!fileExists(path)) {

@@ -1,33 +1,26 @@
 #include "rebuild/rebuild_engine.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <optional>
 #include <string>
 
 #include "common/path_rules.h"
 #include "common/text_format.h"
+#include "engine/navigation.h"
+#include "engine/program_stream.h"
+#include "engine/progress.h"
 
 namespace vantrel {
 
 namespace {
 
 // Offsets in a 2,048-byte HD DVD pack.
-constexpr size_t kStreamIdAt = 17;        // first packet after the 14-byte pack header
-constexpr size_t kPesFlagsAt = 21;        // PTS_DTS_flags in bits 7-6
-constexpr size_t kPesHeaderLengthAt = 22;
-constexpr size_t kPesHeaderDataAt = 23;
-constexpr size_t kPrivate2PayloadAt = 20;
-constexpr size_t kAudioBoundAt = 23;      // system header: audio_bound in bits 7-2
-constexpr size_t kVideoBoundAt = 24;      // system header: video_bound in bits 4-0
+constexpr size_t kStreamIdAt = kPackHeaderSize + 3;  // the first packet after the pack header
+constexpr size_t kPesHeaderAt = kPackHeaderSize + kPesPrefixSize;
+constexpr size_t kSystemHeaderAt = kPackHeaderSize;
 constexpr size_t kDsiPacketAt = 1287;
-constexpr size_t kDsiStartPtmAt = 1338;
-constexpr size_t kDsiEndPtmAt = 1342;
-constexpr size_t kDsiAudioSyncAt = 1824;  // 8 entries of 2 bytes
-constexpr size_t kDsiSubpictureSyncAt = 1840;  // 32 entries of 4 bytes
-constexpr int kAudioSyncEntries = 8;
-constexpr int kSubpictureSyncEntries = 32;
+constexpr size_t kDsiBodyAt = kDsiPacketAt + kPesPrefixSize + 1;  // after the substream id
 
 // Every HD DVD pack header carries this mux rate and no stuffing.
 constexpr uint8_t kHdDvdMuxRate[4] = {0x04, 0x9D, 0x43, 0xF8};
@@ -35,31 +28,8 @@ constexpr uint8_t kHdDvdMuxRate[4] = {0x04, 0x9D, 0x43, 0xF8};
 constexpr uint8_t kDsiHeader[5] = {0x01, stream_id::kPrivateStream2, 0x02, 0xF3,
                                    private2::kNavigation};
 
-constexpr int64_t kMiB = 1'048'576;
-constexpr int64_t kProgressStep = 4 * kMiB;
-
 bool startsWithPackHeader(const uint8_t* p) {
   return p[0] == 0 && p[1] == 0 && p[2] == 1 && p[3] == stream_id::kPackHeader;
-}
-
-bool isVideoStreamId(uint8_t s) { return classifyVideoStreamId(s).has_value(); }
-bool isMpegAudioStreamId(uint8_t s) { return s >= stream_id::kMpegAudioFirst && s <= 0xDF; }
-bool isSubpicture(uint8_t t) {
-  return isSubpictureSubstream(t) || isExtendedSubpictureSubstream(t);
-}
-
-// Slots are searched from 0 up; the first slot holding the identifier decides
-// which box counts. An identifier no slot holds is never dropped.
-template <size_t N>
-bool unticked(const std::array<int32_t, N>& ids, const std::array<bool, N>& keep, uint8_t id) {
-  for (size_t slot = 0; slot < N; ++slot)
-    if (ids[slot] == id) return !keep[slot];
-  return false;
-}
-
-template <size_t N>
-int countKept(const std::array<bool, N>& keep) {
-  return int(std::count(keep.begin(), keep.end(), true));
 }
 
 void put32(uint8_t* at, uint32_t value) {
@@ -69,60 +39,65 @@ void put32(uint8_t* at, uint32_t value) {
   at[3] = uint8_t(value);
 }
 
-enum class Kind { Video, Audio, Subpicture };
+// What identifies the first packet of a pack.
+struct PackStream {
+  uint8_t streamId = 0;  // 0: not an HD DVD pack; no rule applies to it
+  size_t idAt = 0;       // where the identifier that names the stream lies; 0: none
+  uint8_t id = 0;
+  const StreamRange* range = nullptr;  // the id's stream, when the table knows it
+};
 
-// The new identifier of the kept stream numbered `counter` within its kind.
-// The counter replaces only the bits that number streams of one codec; when
-// it does not fit them the result would name another codec: no result.
-std::optional<uint8_t> renumbered(Kind kind, uint8_t id, int counter) {
-  uint8_t familyBits = 0;
-  int limit = 0;
-  switch (kind) {
-    case Kind::Video:
-      if (classifyVc1Extension(id)) {
-        if (counter > 1) return std::nullopt;
-        return uint8_t(stream_id::kVc1ExtensionFirst + counter);
-      }
-      familyBits = 0xFE;
-      limit = 1;
-      break;
-    case Kind::Audio:
-      familyBits = (id & 0xF0) == 0xC0 ? 0xF0 : 0xF8;
-      limit = familyBits == 0xF0 ? 15 : 7;
-      break;
-    case Kind::Subpicture:
-      familyBits = 0xE0;
-      limit = 31;
-      break;
+PackStream packStreamOf(const uint8_t* p) {
+  PackStream pack;
+  if (p[2] != 1 || p[3] != stream_id::kPackHeader || std::memcmp(p + 10, kHdDvdMuxRate, 4) != 0)
+    return pack;
+  const uint8_t s = p[kStreamIdAt];
+  pack.streamId = s;
+  const StreamRange* video = findRange(IdSpace::StreamId, s);
+  const std::span<const uint8_t> rest(p + kPesHeaderAt, kPackSize - kPesHeaderAt);
+  const PesHeader header = parsePesHeader(rest, video || s == stream_id::kExtendedStream);
+  IdSpace space = IdSpace::StreamId;
+  if (video) {
+    pack.idAt = kStreamIdAt;
+  } else if (s == stream_id::kPrivateStream1) {
+    pack.idAt = kPesHeaderAt + header.size;
+    space = IdSpace::Substream;
+  } else if (s == stream_id::kExtendedStream && header.streamIdExtension) {
+    pack.idAt = kPesHeaderAt + header.fieldsEnd - 1;
+    space = IdSpace::Vc1Extension;
+  } else if (s == stream_id::kPrivateStream2) {
+    pack.idAt = kPesHeaderAt;  // the first payload byte
+    pack.id = p[pack.idAt];
+    return pack;
   }
-  if (counter > limit) return std::nullopt;
-  return uint8_t((id & familyBits) | counter);
+  if (pack.idAt == 0 || pack.idAt >= kPackSize) return {s};
+  pack.id = p[pack.idAt] & (space == IdSpace::Vc1Extension ? 0x7F : 0xFF);
+  pack.range = findRange(space, pack.id);
+  return pack;
 }
 
-const char* kindName(Kind kind) {
-  switch (kind) {
-    case Kind::Video:
-      return "video";
-    case Kind::Audio:
-      return "audio";
-    case Kind::Subpicture:
-      break;
-  }
-  return "subpicture";
+// The new identifier of the kept stream numbered `counter` within its kind:
+// the first identifier of its range plus the counter. When that would leave
+// the range it would name another codec: no result.
+std::optional<uint8_t> renumbered(const StreamRange& range, int counter) {
+  if (counter > range.last - range.first) return std::nullopt;
+  return uint8_t(range.first + counter);
 }
 
-template <size_t N>
-void numberKind(Kind kind, const std::array<int32_t, N>& ids, const std::array<bool, N>& keep,
-                std::array<uint8_t, 256>& map, int& counter, Host& host) {
-  for (size_t slot = 0; slot < N; ++slot) {
-    if (!keep[slot] || ids[slot] < 0 || ids[slot] > 0xFF) continue;
-    auto id = uint8_t(ids[slot]);
-    if (map[id] != Renumbering::kNone) continue;
-    if (auto fresh = renumbered(kind, id, counter)) {
-      map[id] = *fresh;
+void numberKind(StreamKind kind, const RebuildPlan& plan, Renumbering& numbers, Host& host) {
+  int& counter = numbers.counters[size_t(kind)];
+  for (size_t slot = 0; slot < plan.ids[kind].size(); ++slot) {
+    const int32_t value = plan.ids[kind][slot];
+    const StreamRange* range = rangeOfCatalogued(kind, value);
+    if (!plan.keep[kind][slot] || !range) continue;
+    const auto id = uint8_t(value);
+    uint8_t& entry = numbers.map[size_t(range->space)][id];
+    if (entry != Renumbering::kNone) continue;
+    if (auto fresh = renumbered(*range, counter)) {
+      entry = *fresh;
     } else {
-      map[id] = id;
-      host.log("[re]Warning:[/re] " + std::string(kindName(kind)) + " stream " + hex2(id) +
+      entry = id;
+      host.log("[re]Warning:[/re] " + std::string(kindInfo(kind).name) + " stream " + hex2(id) +
                " keeps its identifier: as kept stream " + std::to_string(counter) +
                " its number would leave the range of its codec.");
     }
@@ -138,70 +113,50 @@ class PackRewriter {
       : plan_(plan), numbers_(numbers), host_(host) {}
 
   bool process(uint8_t* p) {
-    uint8_t s = 0;
-    if (p[2] == 1 && p[3] == stream_id::kPackHeader && std::memcmp(p + 10, kHdDvdMuxRate, 4) == 0)
-      s = p[kStreamIdAt];
-    if (s == stream_id::kSystemHeader) rewriteNavigation(p);
-
-    // The substream or extension identifier, and where it lies.
-    size_t tAt = 0;
-    if (s == stream_id::kPrivateStream1) {
-      tAt = kPesHeaderDataAt + p[kPesHeaderLengthAt];
-    } else if (s == stream_id::kPrivateStream2) {
-      tAt = kPrivate2PayloadAt;
-    } else if (s == stream_id::kExtendedStream) {
-      // Of the optional PES fields only PTS, DTS and the PES extension are
-      // taken to be present.
-      size_t stamps = 5 * ((p[kPesFlagsAt] >> 6) & 1) + 5 * ((p[kPesFlagsAt] >> 7) & 1);
-      size_t extensionFlagsAt = kPesHeaderDataAt + stamps;
-      tAt = extensionFlagsAt + 2;
-      if (p[extensionFlagsAt] & 0x10) tAt += 2;  // P-STD_buffer_flag
-    }
-    const uint8_t t = tAt ? p[tAt] : 0;
-
-    if (dropped(s, t)) return false;
-
-    if (s == stream_id::kPrivateStream1 || s == stream_id::kExtendedStream) {
-      p[tAt] = numbers_.apply(t);
-    } else if (isVideoStreamId(s) || isMpegAudioStreamId(s)) {
-      p[kStreamIdAt] = numbers_.apply(s);
+    const PackStream pack = packStreamOf(p);
+    if (pack.streamId == stream_id::kSystemHeader) rewriteNavigation(p);
+    if (dropped(pack)) return false;
+    if (pack.range) {
+      const uint8_t fresh = numbers_.apply(pack.range->space, pack.id);
+      uint8_t& id = p[pack.idAt];
+      // An extension keeps its stream_id_extension_flag bit.
+      id = pack.range->space == IdSpace::Vc1Extension ? uint8_t((id & 0x80) | fresh) : fresh;
     }
     return startsWithPackHeader(p);
   }
 
  private:
-  bool dropped(uint8_t s, uint8_t t) const {
-    const Selection& keep = plan_.keep;
-    if (s == stream_id::kPrivateStream1) {
-      if (classifyAudioSubstream(t)) return unticked(plan_.audio, keep.audio, t);
-      if (isSubpicture(t)) return unticked(plan_.subpicture, keep.subpicture, t);
-      return false;
-    }
-    if (s == stream_id::kExtendedStream)
-      return classifyVc1Extension(t) && unticked(plan_.video, keep.video, t);
-    if (isVideoStreamId(s)) return unticked(plan_.video, keep.video, s);
-    if (isMpegAudioStreamId(s)) return unticked(plan_.audio, keep.audio, s);
-    if (s == stream_id::kPrivateStream2 && t == private2::kAdvancedContent)
-      return !plan_.keepAdvanced;
-    return false;
+  // Slots are searched from 0 up; the first slot holding the identifier
+  // decides which box counts. An identifier no slot holds is never dropped.
+  bool dropped(const PackStream& pack) const {
+    if (pack.streamId == stream_id::kPrivateStream2)
+      return pack.id == private2::kAdvancedContent && !plan_.keepAdvanced;
+    if (!pack.range) return false;
+    const StreamKind kind = pack.range->kind;
+    const std::span<const int32_t> ids = plan_.ids[kind];
+    const auto slot = std::ranges::find(ids, int32_t(pack.id));
+    return slot != ids.end() && !plan_.keep[kind][size_t(slot - ids.begin())];
   }
 
   void rewriteNavigation(uint8_t* p) {
-    const int video = plan_.keptVideo();
-    const int audio = plan_.keptAudio();
-    const int subpictures = plan_.keptSubpictures();
-    p[kVideoBoundAt] = uint8_t((p[kVideoBoundAt] & 0xE0) | (video & 0x1F));
-    p[kAudioBoundAt] = uint8_t((p[kAudioBoundAt] & 0x03) | ((audio & 0x3F) << 2));
+    const int video = plan_.kept(StreamKind::Video);
+    const int audio = plan_.kept(StreamKind::Audio);
+    const int subpictures = plan_.kept(StreamKind::Subpicture);
+    uint8_t& videoBound = p[kSystemHeaderAt + kVideoBoundAt];
+    uint8_t& audioBound = p[kSystemHeaderAt + kAudioBoundAt];
+    videoBound = uint8_t((videoBound & 0xE0) | (video & 0x1F));
+    audioBound = uint8_t((audioBound & 0x03) | ((audio & 0x3F) << 2));
     assignNumbers(plan_, numbers_, host_);
 
     if (std::memcmp(p + kDsiPacketAt + 2, kDsiHeader, sizeof kDsiHeader) != 0) return;
-    put32(p + kDsiStartPtmAt, plan_.firstVideoPtm);
-    put32(p + kDsiEndPtmAt, plan_.lastVideoPtm);
+    uint8_t* dsiBody = p + kDsiBodyAt;
+    put32(dsiBody + dsi::kFirstVideoPtmAt, plan_.firstVideoPtm);
+    put32(dsiBody + dsi::kLastVideoPtmAt, plan_.lastVideoPtm);
     // Synchronisation entries of streams that no longer exist.
-    for (int i = audio; i < kAudioSyncEntries; ++i)
-      std::memset(p + kDsiAudioSyncAt + 2 * size_t(i), 0, 2);
-    for (int i = subpictures; i < kSubpictureSyncEntries; ++i)
-      std::memset(p + kDsiSubpictureSyncAt + 4 * size_t(i), 0, 4);
+    for (size_t i = size_t(audio); i < dsi::kAudioSyncEntries; ++i)
+      std::memset(dsiBody + dsi::audioSyncAt(FileKind::Evo) + 2 * i, 0, 2);
+    for (size_t i = size_t(subpictures); i < dsi::kSubpictureSyncEntries; ++i)
+      std::memset(dsiBody + dsi::subpictureSyncAt(FileKind::Evo) + 4 * i, 0, 4);
   }
 
   const RebuildPlan& plan_;
@@ -211,22 +166,23 @@ class PackRewriter {
 
 }  // namespace
 
-int RebuildPlan::keptVideo() const { return countKept(keep.video); }
-int RebuildPlan::keptAudio() const { return countKept(keep.audio); }
-int RebuildPlan::keptSubpictures() const { return countKept(keep.subpicture); }
+int RebuildPlan::kept(StreamKind kind) const {
+  return int(std::ranges::count(keep[kind], true));
+}
+
+int RebuildPlan::keptTotal() const {
+  return kept(StreamKind::Video) + kept(StreamKind::Audio) + kept(StreamKind::Subpicture);
+}
 
 RebuildPlan planFromWorkspace(const Workspace& ws) {
   const ProcessingState& state = ws.session.state;
   RebuildPlan plan;
-  plan.video = state.VideoStreamId;
-  plan.audio = state.AudioStreamId;
-  plan.subpicture = state.SubpictureStreamId;
+  plan.ids = state.catalogue();
   plan.keep = ws.boxes.selection();
   // A ticked box counts only when its slot holds a stream.
-  for (int i = 0; i < kVideoSlots; ++i) plan.keep.video[i] = plan.keep.video[i] && plan.video[i] >= 0;
-  for (int i = 0; i < kAudioSlots; ++i) plan.keep.audio[i] = plan.keep.audio[i] && plan.audio[i] >= 0;
-  for (int i = 0; i < kSubpictureSlots; ++i)
-    plan.keep.subpicture[i] = plan.keep.subpicture[i] && plan.subpicture[i] >= 0;
+  for (StreamKind kind : kStreamKinds)
+    for (size_t slot = 0; slot < plan.keep[kind].size(); ++slot)
+      plan.keep[kind][slot] = plan.keep[kind][slot] && plan.ids[kind][slot] >= 0;
   plan.keepAdvanced = ws.options.rebuildAdvanced;
   plan.firstVideoPtm = state.FirstVideoPtm;
   plan.lastVideoPtm = state.LastVideoPtm;
@@ -234,73 +190,93 @@ RebuildPlan planFromWorkspace(const Workspace& ws) {
 }
 
 void Renumbering::reset() {
-  map.fill(kNone);
-  videoCount = audioCount = subpictureCount = 0;
+  for (auto& space : map) space.fill(kNone);
+  counters.fill(0);
 }
 
 void assignNumbers(const RebuildPlan& plan, Renumbering& numbers, Host& host) {
-  numberKind(Kind::Video, plan.video, plan.keep.video, numbers.map, numbers.videoCount, host);
-  numberKind(Kind::Audio, plan.audio, plan.keep.audio, numbers.map, numbers.audioCount, host);
-  numberKind(Kind::Subpicture, plan.subpicture, plan.keep.subpicture, numbers.map,
-             numbers.subpictureCount, host);
+  for (StreamKind kind : kStreamKinds) numberKind(kind, plan, numbers, host);
 }
 
-void Rebuild(Workspace& ws, const RebuildPlan& plan, Renumbering& numbers, OutputFile& out) {
-  ProcessingState& state = ws.session.state;
-  InputFile& in = *state.InputStream;
-  Host& host = ws.host;
+namespace {
 
-  struct CancelButton {
-    Host& host;
-    explicit CancelButton(Host& h) : host(h) { host.setCancelEnabled(true); }
-    ~CancelButton() { host.setCancelEnabled(false); }
-  } cancelButton(host);
-  state.CancelRequested = false;
-  const auto started = std::chrono::steady_clock::now();
-  const std::string name = fileNamePart(in.path());
+// One file's copy. Whole chunks are read for speed; each 2,048-byte piece is
+// then handled exactly as if it had been read on its own. Kept packs that
+// follow each other are written as one run, straight from the chunk.
+class RebuildPass {
+ public:
+  RebuildPass(Workspace& ws, InputFile& in, const RebuildPlan& plan, Renumbering& numbers,
+              OutputFile& out)
+      : state_(ws.session.state),
+        host_(ws.host),
+        in_(in),
+        out_(out),
+        rewriter_(plan, numbers, ws.host),
+        progress_(in.size()),
+        name_(fileNamePart(in.path())),
+        buffer_(state_.ChunkBuffer.get()),
+        position_(in.position()) {}
 
-  PackRewriter rewriter(plan, numbers, host);
-  uint8_t* buffer = state.ChunkBuffer.get();
-  const int64_t size = in.size();
-  int64_t position = in.position();
+  void run() {
+    // Before each chunk the run may be held while the user is asked
+    // whether to stop; a cancel is read there and before each pack.
+    while (position_ < in_.size() && !state_.stopAtChunk()) {
+      const auto want = size_t(std::min<int64_t>(int64_t(kChunkSize), in_.size() - position_));
+      const size_t got = in_.read(buffer_, want);
+      if (got == 0) break;  // the file shrank under us
+      copyChunk(got);
+    }
+  }
 
-  // Whole chunks are read for speed; each 2,048-byte piece is then handled
-  // exactly as if it had been read on its own. Kept packs that follow each
-  // other are written as one run, straight from the chunk.
-  while (position < size && !state.stopAtChunk()) {
-    size_t want = size_t(std::min<int64_t>(int64_t(kChunkSize), size - position));
-    size_t got = in.read(buffer, want);
-    if (got == 0) break;  // the file shrank under us
+ private:
+  bool cancelled() const { return state_.CancelRequested; }
+
+  void copyChunk(size_t got) {
     size_t runStart = 0;
     size_t runLength = 0;
-    for (size_t at = 0; at < got; at += kPackSize) {
-      if (state.CancelRequested) break;
-      uint8_t* p = buffer + at;
-      size_t n = std::min(kPackSize, got - at);
-      // A short last piece must not see bytes of an earlier pack.
-      if (n < kPackSize) std::memset(p + n, 0, kPackSize - n);
-      position += int64_t(n);
-
-      if (position % kProgressStep == 0) {
-        double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-        double remaining = elapsed * double(size) / double(position) - elapsed + 1.0;
-        host.slog("Rebuilding " + name + " " + std::to_string(position / kMiB) + "/" +
-                      std::to_string(size / kMiB) + " Mbytes, Remaining time: " +
-                      timeOfDayText(remaining),
-                  1);
-        host.pump();
-      }
-
-      if (rewriter.process(p)) {
+    for (size_t at = 0; at < got && !cancelled(); at += kPackSize) {
+      const size_t n = std::min(kPackSize, got - at);
+      if (packKept(buffer_ + at, n)) {
         if (runLength == 0) runStart = at;
         runLength += n;
       } else if (runLength > 0) {
-        out.write(buffer + runStart, runLength);
+        out_.write(buffer_ + runStart, runLength);
         runLength = 0;
       }
     }
-    if (runLength > 0) out.write(buffer + runStart, runLength);
+    if (runLength > 0) out_.write(buffer_ + runStart, runLength);
   }
+
+  // `n` bytes of the pack at `p` came from the file.
+  bool packKept(uint8_t* p, size_t n) {
+    // A short last piece must not see bytes of an earlier pack.
+    if (n < kPackSize) std::memset(p + n, 0, kPackSize - n);
+    position_ += int64_t(n);
+    if (PassProgress::due(position_)) {
+      host_.slog("Rebuilding " + name_ + " " + progress_.text(position_), 1);
+      host_.pump();
+    }
+    return rewriter_.process(p);
+  }
+
+  ProcessingState& state_;
+  Host& host_;
+  InputFile& in_;
+  OutputFile& out_;
+  PackRewriter rewriter_;
+  const PassProgress progress_;
+  const std::string name_;
+  uint8_t* const buffer_;
+  int64_t position_;
+};
+
+}  // namespace
+
+void Rebuild(Workspace& ws, InputFile& in, const RebuildPlan& plan, Renumbering& numbers,
+             OutputFile& out) {
+  CancelButtonOn cancelButton(ws.host);
+  ws.session.state.CancelRequested = false;
+  RebuildPass(ws, in, plan, numbers, out).run();
 }
 
 }  // namespace vantrel

@@ -8,8 +8,8 @@
 #include <cstdint>
 
 #include "common/file_io.h"
-#include "drivers/workspace.h"
 #include "engine/selection.h"
+#include "workspace/workspace.h"
 
 namespace vantrel {
 
@@ -17,34 +17,33 @@ namespace vantrel {
 // last Read EVO, the ticked boxes whose slot holds a stream, the option and
 // the title's presentation times.
 struct RebuildPlan {
-  std::array<int32_t, kVideoSlots> video{};
-  std::array<int32_t, kAudioSlots> audio{};
-  std::array<int32_t, kSubpictureSlots> subpicture{};
+  PerKind<int32_t> ids;
   Selection keep;
   bool keepAdvanced = false;  // "Rebuild ADV_PCKs"
   uint32_t firstVideoPtm = 0;
   uint32_t lastVideoPtm = 0;
 
-  int keptVideo() const;
-  int keptAudio() const;
-  int keptSubpictures() const;
+  int kept(StreamKind kind) const;
+  int keptTotal() const;
 };
 
 RebuildPlan planFromWorkspace(const Workspace& ws);
 
 // New identifiers, shared by all files of a run so that a stream has the
-// same number in every file.
+// same number in every file. Identifiers of different spaces (a PES stream
+// id, a VC-1 extension, a substream id) are numbered apart.
 struct Renumbering {
   static constexpr uint8_t kNone = 0xFF;
-  std::array<uint8_t, 256> map;
-  int videoCount = 0;
-  int audioCount = 0;
-  int subpictureCount = 0;
+  std::array<std::array<uint8_t, 256>, kIdSpaces> map;
+  std::array<int, kStreamKinds.size()> counters{};  // streams numbered so far, per kind
 
   Renumbering() { reset(); }
   void reset();
   // The new identifier; an identifier without one keeps its value.
-  uint8_t apply(uint8_t id) const { return map[id] == kNone ? id : map[id]; }
+  uint8_t apply(IdSpace space, uint8_t id) const {
+    const uint8_t fresh = map[size_t(space)][id];
+    return fresh == kNone ? id : fresh;
+  }
 };
 
 // Gives every kept stream of the plan that has no new identifier yet the
@@ -52,9 +51,9 @@ struct Renumbering {
 // identifier's codec range leaves the identifier as it is, with a warning.
 void assignNumbers(const RebuildPlan& plan, Renumbering& numbers, Host& host);
 
-// Copies ws.session.state.InputStream from its position to its end (or
-// until the user cancels, after the current pack) into `out`. File errors
-// are raised as FileError.
-void Rebuild(Workspace& ws, const RebuildPlan& plan, Renumbering& numbers, OutputFile& out);
+// Copies `in` from its position to its end (or until the user cancels,
+// after the current pack) into `out`. File errors are raised as FileError.
+void Rebuild(Workspace& ws, InputFile& in, const RebuildPlan& plan, Renumbering& numbers,
+             OutputFile& out);
 
 }  // namespace vantrel

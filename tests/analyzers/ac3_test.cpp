@@ -5,7 +5,7 @@
 #include "analyzer_test_support.h"
 #include "analyzers/analyzers.h"
 #include "bit_writer.h"
-#include "common/recording_host.h"
+#include "tests/support/recording_host.h"
 
 namespace vantrel {
 namespace {

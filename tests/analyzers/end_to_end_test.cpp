@@ -9,48 +9,16 @@
 #include <string>
 
 #include "common/file_io.h"
-#include "common/recording_host.h"
+#include "tests/support/recording_host.h"
 #include "engine/demux.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/title_builder.h"
 #include "tools/psmux/ps_builder.h"
 
 namespace vantrel {
 namespace {
 
 using psmux::Bytes;
-
-// Cuts an elementary stream into packs of one PES packet each; every
-// packet's payload starts with `substreamHeader` (empty for video).
-std::vector<Bytes> packetize(const Bytes& es, uint8_t streamId, const Bytes& substreamHeader,
-                             uint64_t firstPts) {
-  std::vector<Bytes> packs;
-  size_t at = 0;
-  while (at < es.size()) {
-    psmux::Pes pes;
-    pes.streamId = streamId;
-    if (at == 0) pes.pts = firstPts;
-    pes.payload = substreamHeader;
-    pes.payload.insert(pes.payload.end(), es.begin() + long(at), es.end());
-    size_t taken = 0;
-    packs.push_back(psmux::packWithPes(0, pes, &taken));
-    at += taken - substreamHeader.size();
-  }
-  return packs;
-}
-
-// Interleaves the streams pack by pack, as a muxer would.
-Bytes interleave(const std::vector<std::vector<Bytes>>& streams) {
-  Bytes title;
-  for (size_t i = 0;; ++i) {
-    bool any = false;
-    for (const auto& packs : streams) {
-      if (i >= packs.size()) continue;
-      psmux::append(title, packs[i]);
-      any = true;
-    }
-    if (!any) return title;
-  }
-}
 
 class AnalyzersInTheEngine : public ::testing::Test {
  protected:
@@ -59,11 +27,7 @@ class AnalyzersInTheEngine : public ::testing::Test {
   }
 
   Bytes encode(const std::string& name, const std::string& arguments) {
-    std::string output;
-    std::string command = "ffmpeg -hide_banner -loglevel error -nostdin -y " + arguments +
-                          " -strict -2 \"" + dir_.file(name) + "\" 2>&1";
-    EXPECT_EQ(testing::runCommand(command, &output), 0) << output;
-    return testing::readFileBytes(dir_.file(name));
+    return testing::ffmpegEncode(dir_, name, arguments);
   }
 
   struct Scan {
@@ -80,9 +44,7 @@ class AnalyzersInTheEngine : public ::testing::Test {
     session.options.details = details;
     session.options.fastCheck = false;
     session.options.fileKind = fileKindOf(path);
-    session.state.InputStream = InputFile::open(path);
-    demux(session, ScanMode);
-    session.state.InputStream.reset();
+    demux(session, ScanMode, *InputFile::open(path));
     return {host.lines, session.state.VideoStreamId, session.state.AudioStreamId,
             session.state.FrameCount, session.state.VideoFrameRate};
   }
@@ -107,12 +69,12 @@ TEST_F(AnalyzersInTheEngine, DetailedScanOfAMuxedTitle) {
   Bytes dts = encode("a.dts", "-f lavfi -i sine=f=440:r=48000:d=0.3 -ac 2 -c:a dca -f dts");
   Bytes thd = encode("a.thd", "-f lavfi -i sine=f=440:r=48000:d=0.3 -ac 2 -c:a truehd -f truehd");
 
-  Bytes title = interleave({
-      packetize(mpeg2, 0xE0, {}, 90000),
-      packetize(h264, 0xE3, {}, 90000),
-      packetize(ac3, 0xBD, psmux::audioSubstreamHeader(0x81), 90900),
-      packetize(dts, 0xBD, psmux::audioSubstreamHeader(0x8A), 91800),
-      packetize(thd, 0xBD, psmux::trueHdSubstreamHeader(0xB3), 92700),
+  Bytes title = testing::muxTitle({
+      {"", mpeg2, 0xE0, {}, 90000, {}},
+      {"", h264, 0xE3, {}, 90000, {}},
+      {"", ac3, 0xBD, psmux::audioSubstreamHeader(0x81), 90900, {}},
+      {"", dts, 0xBD, psmux::audioSubstreamHeader(0x8A), 91800, {}},
+      {"", thd, 0xBD, psmux::trueHdSubstreamHeader(0xB3), 92700, {}},
   });
   std::string path = dir_.write("FEATURE_1.EVO", title);
 
@@ -168,9 +130,7 @@ TEST(RealDvdVideo, MenuVobsAnalyzedLikeFfprobeSeesThem) {
     Session session(host);
     session.options.fastCheck = false;
     session.options.fileKind = fileKindOf(path);
-    session.state.InputStream = InputFile::open(path);
-    demux(session, ScanMode);
-    session.state.InputStream.reset();
+    demux(session, ScanMode, *InputFile::open(path));
     EXPECT_TRUE(contains(host.lines, "   Sequence Header found")) << host.text();
     EXPECT_TRUE(contains(host.lines, "   size = [bl]720[/bl]x[bl]576[/bl]"));
     EXPECT_TRUE(contains(host.lines, "   Aspect ratio = [bl]4:3[/bl]"));

@@ -4,7 +4,7 @@
 
 #include "analyzer_test_support.h"
 #include "analyzers/analyzers.h"
-#include "common/recording_host.h"
+#include "tests/support/recording_host.h"
 #include "common/text_format.h"
 
 namespace vantrel {

@@ -13,6 +13,7 @@
 
 #include "app/MessageLog.h"
 #include "tests/app/suites.h"
+#include "tests/support/title_builder.h"
 
 std::vector<std::pair<const char*, SuiteFactory>>& appTestSuites() {
   static std::vector<std::pair<const char*, SuiteFactory>> suites;
@@ -138,44 +139,12 @@ QString writeFile(const QString& path, const vantrel::psmux::Bytes& bytes) {
 }
 
 vantrel::psmux::Bytes smallTitle(int fillerPacks, size_t fillerBytes) {
-  using namespace vantrel::psmux;
-  constexpr uint32_t kFirstPtm = 90000;
-  Bytes title;
-  uint64_t scr = 0;
-  Navigation nav;
-  nav.firstVideoPtm = kFirstPtm;
-  nav.lastVideoPtm = kFirstPtm + 2 * 90000;
-  nav.audioSync[0] = 1;
-  nav.subpictureSync[2] = 1;
-  append(title, navigationPack(scr++, nav));
-
-  auto videoPack = [&](uint32_t pts, size_t extra) {
-    Pes video;
-    video.streamId = 0xE0;
-    video.pts = pts;
-    // Two picture start codes.
-    video.payload = {0x00, 0x00, 0x01, 0x00, 0x11, 0x22, 0x00, 0x00, 0x01, 0x00, 0x33, 0x44};
-    video.payload.resize(video.payload.size() + extra, 0x55);
-    append(title, packWithPes(scr++, video));
-  };
-  videoPack(kFirstPtm, 0);
-
-  Pes audio;
-  audio.streamId = 0xBD;
-  audio.pts = kFirstPtm;
-  audio.payload = audioSubstreamHeader(0x80);
-  append(audio.payload, {0x0B, 0x77, 0x55, 0x66});
-  append(title, packWithPes(scr++, audio));
-
-  Pes sub;
-  sub.streamId = 0xBD;
-  sub.pts = kFirstPtm + 9000;
-  sub.payload = subpictureSubstreamHeader(0x22);
-  append(sub.payload, {0x00, 0x04, 0x77, 0x88});
-  append(title, packWithPes(scr++, sub));
-
-  title.reserve(title.size() + size_t(fillerPacks) * vantrel::kPackSize);
-  for (int i = 0; i < fillerPacks; ++i) videoPack(kFirstPtm + 3600u * uint32_t(i + 1), fillerBytes);
+  vantrel::psmux::Bytes title = vantrel::testing::smallTitle(0x11, 1);
+  vantrel::testing::Title filler;
+  vantrel::psmux::Bytes video{0x00, 0x00, 0x01, 0x00, 0x11, 0x22, 0x00, 0x00, 0x01, 0x00, 0x33, 0x44};
+  video.resize(video.size() + fillerBytes, 0x55);
+  for (int i = 0; i < fillerPacks; ++i) filler.video(0xE0, 90000 + 3600u * uint32_t(i + 1), video);
+  vantrel::psmux::append(title, filler.bytes());
   return title;
 }
 

@@ -133,7 +133,7 @@ class DriversTest : public QObject {
     const QString source =
         writeFile(dir_->filePath("FEATURE_1.EVO"), smallTitle(kPacks, size_t(kExtra)));
     const QString video = out_ + QStringLiteral("/FEATURE_1.MPEG-2.stream.0.mpv");
-    const qint64 whole = 12 + kPacks * (12 + kExtra);  // every video payload
+    const qint64 whole = 10 + kPacks * (12 + kExtra);  // every video payload
     TfMain window;
     window.FormActivate();
     window.eWorkdir->setText(out_);

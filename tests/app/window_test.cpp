@@ -35,17 +35,16 @@ namespace {
 // MPEG-2 video, two DD+ streams and a subpicture on 22, as Read EVO does.
 void labelBoxes(vantrel::Workspace& ws) {
   vantrel::Resetcbs(ws.boxes, ws.buttons, ws.paths.eEVOfile);
-  std::array<int32_t, vantrel::kVideoSlots> video{0xE0, -1};
-  std::array<int32_t, vantrel::kAudioSlots> audio;
-  audio.fill(-1);
-  audio[0] = 0xC0;
-  audio[1] = 0xC1;
-  std::array<int32_t, vantrel::kSubpictureSlots> sub;
-  sub.fill(-1);
-  sub[2] = 0x22;
-  vantrel::LabelStreamBoxes(ws.boxes, video, audio, sub);
+  vantrel::PerKind<int32_t> ids;
+  ids.video = {0xE0, -1};
+  ids.audio.fill(-1);
+  ids.audio[0] = 0xC0;
+  ids.audio[1] = 0xC1;
+  ids.subpicture.fill(-1);
+  ids.subpicture[2] = 0x22;
+  vantrel::LabelStreamBoxes(ws.boxes, ids);
   ws.buttons.readEVO = true;
-  vantrel::cbVideoClick(ws.boxes, ws.buttons, ws.paths.eEVOfile);
+  vantrel::updateOperationButtons(ws.boxes, ws.buttons, ws.paths.eEVOfile);
   ws.notifyControls();
 }
 

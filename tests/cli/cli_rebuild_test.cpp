@@ -4,8 +4,7 @@
 #include <filesystem>
 
 #include "tests/support/cli_runner.h"
-#include "tests/support/temp_dir.h"
-#include "tools/psmux/ps_builder.h"
+#include "tests/support/title_builder.h"
 
 namespace vantrel::testing {
 namespace {
@@ -18,20 +17,12 @@ Bytes twoAudioTitle() {
   psmux::Navigation nav;
   nav.audioBound = 2;
   nav.audioSync = {1, 1};
-  Bytes title = psmux::navigationPack(0, nav);
-  auto add = [&](uint8_t streamId, int substream, uint8_t tag) {
-    psmux::Pes pes;
-    pes.streamId = streamId;
-    pes.pts = 90000;
-    if (substream >= 0) pes.payload = psmux::audioSubstreamHeader(uint8_t(substream));
-    pes.payload.resize(pes.payload.size() + 3000, tag);
-    psmux::append(title, psmux::packWithPes(0, pes));
-  };
-  add(0xE0, -1, 1);
-  add(0xBD, 0x80, 2);
-  add(0xBD, 0x81, 3);
-  psmux::append(title, psmux::advancedContentPack(0));
-  return title;
+  Title title;
+  title.nav(nav).video(0xE0, 90000, Bytes(3000, 1));
+  return title.audio(0x80, 90000, Bytes(3000, 2))
+      .audio(0x81, 90000, Bytes(3000, 3))
+      .advanced()
+      .bytes();
 }
 
 int cli(const std::string& arguments, std::string* out) {
@@ -47,17 +38,19 @@ TEST(CliRebuild, KeepsTheChosenStreamsRenumbered) {
   const std::string output = dir.file("out/TITLE.rebuilt.EVO");
   std::string out;
 
-  ASSERT_EQ(cli("rebuild '" + source + "' -o '" + dir.file("out") + "' --streams v0,a1 --adv", &out), 0)
+  ASSERT_EQ(
+      cli("rebuild '" + source + "' -o '" + dir.file("out") + "' --streams v0,a1 --adv", &out), 0)
       << out;
-  EXPECT_NE(out.find("Creating " + output + "\nOpening file TITLE.EVO\nFile size: 0 Mbytes.\n"
+  EXPECT_NE(out.find("Creating " + output +
+                     "\nOpening file TITLE.EVO\nFile size: 0 Mbytes.\n"
                      "Rebuilding...\nDone.\n"),
             std::string::npos)
       << out;
   Bytes rebuilt = readFileBytes(output);
   ASSERT_EQ(rebuilt.size(), 4 * psmux::kPackSize);
   const uint8_t* audio = rebuilt.data() + 2 * psmux::kPackSize;
-  EXPECT_EQ(audio[23 + audio[22]], 0x80);         // was 81
-  EXPECT_EQ(audio[psmux::kPackSize - 1], 3);      // the 81 pack's payload
+  EXPECT_EQ(audio[23 + audio[22]], 0x80);               // was 81
+  EXPECT_EQ(audio[psmux::kPackSize - 1], 3);            // the 81 pack's payload
   EXPECT_EQ(rebuilt[3 * psmux::kPackSize + 20], 0x80);  // the advanced-content pack
 
   ASSERT_EQ(cli("read --no-details --no-count-frames '" + output + "'", &out), 0);

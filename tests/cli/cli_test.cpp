@@ -5,7 +5,7 @@
 
 #include "cli/cli_options.h"
 #include "cli/terminal_host.h"
-#include "tests/drivers/driver_harness.h"
+#include "tests/support/harness.h"
 #include "tests/support/cli_runner.h"
 
 namespace vantrel::testing {

@@ -9,8 +9,8 @@
 
 #include "common/text_format.h"
 #include "tests/cli/json_log_check.h"
-#include "tests/cli/muxed_title.h"
-#include "tests/drivers/driver_harness.h"
+#include "tests/support/title_builder.h"
+#include "tests/support/harness.h"
 #include "tests/support/cli_runner.h"
 
 namespace vantrel::testing {
@@ -137,7 +137,7 @@ TEST_F(JsonOfFfmpegTitle, ReadAgreesWithItsLogAndWithFfprobe) {
   early.firstPts = 90000;
   TitleStream video1 = streams[0];
   video1.firstPts = 90000;
-  dir.write("HVDVD_TS/FEATURE_1.EVO", muxTitle(nav1, std::nullopt, {video1, early}));
+  dir.write("HVDVD_TS/FEATURE_1.EVO", muxTitle({video1, early}, nav1));
 
   psmux::Navigation nav2;
   nav2.vobNumber = 2;
@@ -148,7 +148,7 @@ TEST_F(JsonOfFfmpegTitle, ReadAgreesWithItsLogAndWithFfprobe) {
   psmux::CopyControl cc;
   cc.byte24 = 0xF0;  // every flag valid
   cc.byte26 = 0xA6;  // Copy Never, APS type 1, ICT on, DOT off
-  dir.write("HVDVD_TS/FEATURE_2.EVO", muxTitle(nav2, cc, streams));
+  dir.write("HVDVD_TS/FEATURE_2.EVO", muxTitle(streams, nav2, cc));
 
   JsonRun run = cliJson(dir, "read '" + dir.file("HVDVD_TS/FEATURE_1.EVO") + "' --full");
   ASSERT_EQ(run.status, 0) << run.out;

@@ -80,8 +80,7 @@ TEST(FieldReaders, BigEndianFieldsAndZeroPastTheEnd) {
                                                                 0xAB, 0xCD, 0xEF, 0x01}));
   EXPECT_EQ(readword(*in), 0x1234u);
   EXPECT_EQ(readlword(*in), 0x12345678u);
-  EXPECT_EQ(read3byte(*in), 0xABCDEFu);
-  EXPECT_EQ(readbyte(*in), 0x01u);
+  EXPECT_EQ(readlword(*in), 0xABCDEF01u);
   EXPECT_EQ(readlword(*in), 0u);  // nothing left
   EXPECT_EQ(in->position(), in->size());
 }

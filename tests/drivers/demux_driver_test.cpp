@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "tests/drivers/driver_harness.h"
+#include "tests/support/harness.h"
 
 namespace vantrel::testing {
 namespace {
@@ -170,7 +170,7 @@ TEST(Demux, CancelIsConfirmedDuringADemuxPass) {
     d.dir.write("T/FEATURE_2.EVO", smallTitle(2));
     d.readEvo();
     d.host.answers = {yes};
-    d.host.onPump = [&] { bCancelClick(d.ws); };
+    d.host.onPump = [&] { requestCancel(d.ws); };
     d.host.lines.clear();
     d.demux();
     ASSERT_EQ(d.host.questions.size(), 1u);

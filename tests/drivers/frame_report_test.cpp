@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "tests/drivers/driver_harness.h"
+#include "tests/support/harness.h"
 
 namespace vantrel::testing {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "tests/drivers/driver_harness.h"
+#include "tests/support/harness.h"
 
 namespace vantrel::testing {
 namespace {
@@ -78,7 +78,7 @@ TEST(ReadEvo, CancelInTheSecondOfThreeFilesKeepsTheBoxesOfWhatWasRead) {
   d.dir.write("T/FEATURE_3.EVO", smallTitle(3));
   bool cancelled = false;
   d.host.onPump = [&] {
-    if (!cancelled) bCancelClick(d.ws);  // a scan: no question
+    if (!cancelled) requestCancel(d.ws);  // a scan: no question
     cancelled = true;
   };
   d.ws.options.autoDemux = true;
@@ -128,7 +128,7 @@ TEST(ReadEvo, AnUnopenableSourceRaisesAndLeavesTheWindowUsable) {
   EXPECT_TRUE(d.host.buttons.readEVO);
   EXPECT_TRUE(d.host.buttons.readXPL);
   EXPECT_TRUE(d.host.buttons.browseEVO);
-  EXPECT_FALSE(d.ws.session.state.InputStream);
+  EXPECT_FALSE(heldOpen(d.ws.paths.eEVOfile));
 }
 
 TEST(ReadEvo, AutoDemuxAfterFindingNothingDemuxesNothing) {

@@ -1,34 +1,31 @@
 #include <gtest/gtest.h>
 
-#include "drivers/source_paths.h"
-#include "drivers/stream_selection.h"
+#include "workspace/source_paths.h"
+#include "workspace/stream_boxes.h"
 
 namespace vantrel {
 namespace {
 
-std::array<int32_t, kAudioSlots> noAudio() {
-  std::array<int32_t, kAudioSlots> a;
-  a.fill(-1);
-  return a;
-}
-std::array<int32_t, kSubpictureSlots> noSub() {
-  std::array<int32_t, kSubpictureSlots> s;
-  s.fill(-1);
-  return s;
+// A catalogue of empty slots but for the video ids given.
+PerKind<int32_t> catalogue(int32_t video0, int32_t video1) {
+  PerKind<int32_t> ids;
+  ids.video = {video0, video1};
+  ids.audio.fill(-1);
+  ids.subpicture.fill(-1);
+  return ids;
 }
 
 TEST(StreamSelection, LabelsTickAndCaptionEveryStreamFound) {
   StreamBoxes boxes;
   OperationButtons buttons;
   Resetcbs(boxes, buttons, "/d/HVDVD_TS/F.EVO");
-  auto audio = noAudio();
-  audio[0] = 0xC0;
-  audio[1] = 0xC1;
-  audio[9] = 0xC9;
-  auto sub = noSub();
-  sub[2] = 0x22;
-  sub[12] = 0x6C;
-  LabelStreamBoxes(boxes, {0xE0, 0xE3}, audio, sub);
+  PerKind<int32_t> ids = catalogue(0xE0, 0xE3);
+  ids.audio[0] = 0xC0;
+  ids.audio[1] = 0xC1;
+  ids.audio[9] = 0xC9;
+  ids.subpicture[2] = 0x22;
+  ids.subpicture[12] = 0x6C;
+  LabelStreamBoxes(boxes, ids);
   EXPECT_EQ(boxes.video[0], (StreamBox{true, true, "MPEG-2.stream.0", ""}));
   EXPECT_EQ(boxes.video[1].caption, "H.264.stream.1");
   EXPECT_EQ(boxes.audio[0].caption, "DD+.stream.00");
@@ -41,28 +38,28 @@ TEST(StreamSelection, LabelsTickAndCaptionEveryStreamFound) {
 }
 
 TEST(StreamSelection, KindNames) {
-  EXPECT_EQ(VideoStreamName(0x56), "VC-1.stream");
-  EXPECT_EQ(AudioStreamName(0x8F), "DTSHD.stream");
-  EXPECT_EQ(AudioStreamName(0xA1), "LPCM.stream");
-  EXPECT_EQ(AudioStreamName(0xB7), "MLP.stream");
-  EXPECT_EQ(AudioStreamName(0xB8), "");
-  EXPECT_EQ(SubpictureStreamName(-1), "No subpicture stream");
-  EXPECT_EQ(VideoStreamName(1), "");  // a playlist mark is no id
+  EXPECT_EQ(streamName(StreamKind::Video, 0x56), "VC-1.stream");
+  EXPECT_EQ(streamName(StreamKind::Audio, 0x8F), "DTSHD.stream");
+  EXPECT_EQ(streamName(StreamKind::Audio, 0xA1), "LPCM.stream");
+  EXPECT_EQ(streamName(StreamKind::Audio, 0xB7), "MLP.stream");
+  EXPECT_EQ(streamName(StreamKind::Audio, 0xB8), "");
+  EXPECT_EQ(streamName(StreamKind::Subpicture, -1), "No subpicture stream");
+  EXPECT_EQ(streamName(StreamKind::Video, 1), "");  // a playlist mark is no id
 }
 
 TEST(StreamSelection, DemuxFollowsTheTicksAndRebuildOnlyForEvoSources) {
   StreamBoxes boxes;
   OperationButtons buttons;
-  LabelStreamBoxes(boxes, {0xE0, -1}, noAudio(), noSub());
-  cbVideoClick(boxes, buttons, "/d/movie.evo");
+  LabelStreamBoxes(boxes, catalogue(0xE0, -1));
+  updateOperationButtons(boxes, buttons, "/d/movie.evo");
   EXPECT_TRUE(buttons.demux);
   EXPECT_TRUE(buttons.rebuild);
   boxes.video[0].ticked = false;
-  cbVideoClick(boxes, buttons, "/d/movie.evo");
+  updateOperationButtons(boxes, buttons, "/d/movie.evo");
   EXPECT_FALSE(buttons.demux);
   EXPECT_FALSE(buttons.rebuild);
   buttons.rebuild = true;
-  cbVideoClick(boxes, buttons, "/d/VTS_01_1.VOB");
+  updateOperationButtons(boxes, buttons, "/d/VTS_01_1.VOB");
   EXPECT_FALSE(buttons.demux);
   EXPECT_TRUE(buttons.rebuild);  // unchanged for other sources
 }

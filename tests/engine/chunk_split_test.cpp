@@ -4,8 +4,9 @@
 
 #include <map>
 
+#include "engine/pack_parser.h"
 #include "engine/picture_counter.h"
-#include "tests/engine/engine_harness.h"
+#include "tests/support/harness.h"
 
 namespace vantrel::testing {
 namespace {
@@ -13,33 +14,20 @@ namespace {
 // A title whose headers carry every optional field the parser follows.
 Bytes mixedTitle() {
   Title t;
-  psmux::Pes video;
-  video.streamId = 0xE0;
-  video.pts = 0x1'0000'1234ull;
-  video.dts = 0x1'0000'0000ull;
-  video.stuffing = 3;
-  video.payload = mpeg2Pictures(7);
+  psmux::Pes video{.streamId = 0xE0,
+                   .pts = 0x1'0000'1234ull,
+                   .dts = 0x1'0000'0000ull,
+                   .stuffing = 3,
+                   .payload = mpeg2Pictures(7)};
   t.pes(video);
-  psmux::Pes vc1;
-  vc1.streamId = 0xFD;
-  vc1.pts = 777;
-  vc1.pstdBuffer = true;
-  vc1.streamIdExtension = 0x56;
-  vc1.payload = {0, 0, 1, 0x0D, 0, 0, 1, 0x0D, 0, 0, 1, 0x0D};
-  t.pes(vc1);
+  t.pes({.streamId = 0xFD,
+         .pts = 777,
+         .streamIdExtension = 0x56,
+         .pstdBuffer = true,
+         .payload = {0, 0, 1, 0x0D, 0, 0, 1, 0x0D, 0, 0, 1, 0x0D}});
   t.audio(0x82, 5555, Bytes(900, 0x42));
-  psmux::Pes lpcm;
-  lpcm.streamId = 0xBD;
-  lpcm.pts = 4444;
-  lpcm.payload = psmux::lpcmSubstreamHeader(0xA0, 0x05, 0x41, 0x00);
-  psmux::append(lpcm.payload, Bytes(333, 0x17));
-  t.pes(lpcm);
-  psmux::Pes truehd;
-  truehd.streamId = 0xBD;
-  truehd.pts = 3333;
-  truehd.payload = psmux::trueHdSubstreamHeader(0xB1);
-  psmux::append(truehd.payload, Bytes(222, 0x99));
-  t.pes(truehd);
+  t.privateStream1(psmux::lpcmSubstreamHeader(0xA0, 0x05, 0x41, 0x00), 4444, Bytes(333, 0x17));
+  t.privateStream1(psmux::trueHdSubstreamHeader(0xB1), 3333, Bytes(222, 0x99));
   t.subpicture(0x27, 2222, Bytes(1500, 0x33));
   t.subpicture(0x27, std::nullopt, Bytes(700, 0x34));
   t.subpicture(0x27, 2300, Bytes(10, 0x35));
@@ -47,7 +35,7 @@ Bytes mixedTitle() {
   video.pts = 0x1'0000'2000ull;
   video.dts.reset();
   t.pes(video);
-  return t.bytes;
+  return t.bytes();
 }
 
 struct Outcome {
@@ -86,17 +74,24 @@ std::map<std::string, Bytes> demuxWith(size_t chunkSize) {
   session.options.selection.video = {true, true};
   session.options.selection.audio.fill(true);
   session.options.selection.subpicture.fill(true);
-  const std::map<std::string, std::unique_ptr<OutputFile>*> slots = {
-      {"v0", &st.VideoOut[0]}, {"v1", &st.VideoOut[1]}, {"a0", &st.AudioOut[0]},
-      {"a1", &st.AudioOut[1]}, {"a2", &st.AudioOut[2]}, {"s7", &st.SubpictureOut[7]}};
-  for (auto& [name, out] : slots) *out = OutputFile::create(dir.file(name));
+  const std::map<std::string, std::pair<StreamKind, size_t>> slots = {
+      {"v0", {StreamKind::Video, 0}}, {"v1", {StreamKind::Video, 1}},
+      {"a0", {StreamKind::Audio, 0}}, {"a1", {StreamKind::Audio, 1}},
+      {"a2", {StreamKind::Audio, 2}}, {"s7", {StreamKind::Subpicture, 7}}};
+  std::map<std::string, std::unique_ptr<OutputFile>> outputs;
+  PayloadTargets targets;
+  for (auto& [name, slot] : slots) {
+    outputs[name] = OutputFile::create(dir.file(name));
+    targets[slot.first][slot.second] = outputs[name].get();
+  }
   const Bytes title = mixedTitle();
-  PackParser parser(session, DemuxMode);
+  PackParser parser(session, DemuxMode, targets);
   for (size_t at = 0; at < title.size(); at += chunkSize) {
-    Bytes chunk(title.begin() + long(at), title.begin() + long(std::min(title.size(), at + chunkSize)));
+    Bytes chunk(title.begin() + long(at),
+                title.begin() + long(std::min(title.size(), at + chunkSize)));
     parser.parseChunk(chunk.data(), chunk.size());
   }
-  st.closeOutputs();
+  for (auto& [name, out] : outputs) out->close();
   std::map<std::string, Bytes> files;
   for (auto& [name, out] : slots) files[name] = readFileBytes(dir.file(name));
   return files;
@@ -141,26 +136,22 @@ TEST(ChunkSplits, DemuxWritesTheSameBytesForAnyChunkSize) {
 TEST(ChunkSplits, BytesBetweenPacketsThatAlmostFormAStartCodeStartNoPacket) {
   // Junk between packs: 01 without two zeros, 00 00 02, a pack start code
   // (not a packet), and zeros running into the next pack's start code.
-  const Bytes junk{0x47, 0x00, 0x01, 0xE1, 0x00, 0x00, 0x02, 0xE1, 0x00, 0x00, 0x00,
-                   0x01, 0xBA, 0x01, 0xE1, 0x00, 0x01, 0xBD, 0x00, 0x00};
+  const Bytes junk{0x47, 0x00, 0x01, 0xE1, 0x00, 0x00, 0x02, 0xE1, 0x00, 0x00,
+                   0x00, 0x01, 0xBA, 0x01, 0xE1, 0x00, 0x01, 0xBD, 0x00, 0x00};
   Title t;
-  psmux::append(t.bytes, junk);
-  t.video(0xE0, 0x1000, mpeg2Pictures(3));
-  psmux::append(t.bytes, junk);
-  t.audio(0x81, 0x2000, Bytes(500, 0x11));
-  psmux::append(t.bytes, junk);
-  t.bytes.insert(t.bytes.end(), {0x00, 0x00, 0x01});  // a start code cut off by the end
+  t.add(junk).video(0xE0, 0x1000, mpeg2Pictures(3)).add(junk).audio(0x81, 0x2000, Bytes(500, 0x11));
+  t.add(junk).add({0x00, 0x00, 0x01});  // a start code cut off by the end
 
   RecordingHost host;
   Session session(host);
   session.options.details = false;
-  const auto whole = scanInChunks(t.bytes, 1 << 20, session);
+  const auto whole = scanInChunks(t.bytes(), 1 << 20, session);
   ASSERT_EQ(session.state.VideoStreamId[0], 0xE0);
   ASSERT_EQ(session.state.VideoStreamId[1], -1);  // E1 never followed 00 00 01
   ASSERT_EQ(session.state.AudioStreamId[1], 0x81);
   ASSERT_EQ(session.state.FrameCount[0], 3);
   for (size_t size = 1; size <= 24; ++size) {
-    EXPECT_EQ(scanInChunks(t.bytes, size, session), whole) << size;
+    EXPECT_EQ(scanInChunks(t.bytes(), size, session), whole) << size;
     EXPECT_EQ(session.state.VideoStreamId[1], -1) << size;
     EXPECT_EQ(session.state.AudioStreamId[1], 0x81) << size;
   }

@@ -1,7 +1,7 @@
 // "Detailed info": first PTS, delay, substream id and the subpicture format.
 #include <gtest/gtest.h>
 
-#include "tests/engine/engine_harness.h"
+#include "tests/support/harness.h"
 
 namespace vantrel::testing {
 namespace {
@@ -15,14 +15,9 @@ TEST_F(Details, PtsOnlyAndPtsWithDtsGiveTheSameStamp) {
   // Bit 32 set: it is dropped in both header forms.
   const uint64_t pts = 0x1'2345'6789ull;
   Title t;
-  psmux::Pes video;
-  video.streamId = 0xE0;
-  video.pts = pts;
-  video.dts = pts - 3003;
-  video.payload = mpeg2Pictures(1);
-  t.pes(video);
+  t.pes({.streamId = 0xE0, .pts = pts, .dts = pts - 3003, .payload = mpeg2Pictures(1)});
   t.audio(0x80, pts, {0x00, 0x00});
-  e.scan(e.write("F.EVO", t.bytes));
+  e.scan(e.write("F.EVO", t.bytes()));
   EXPECT_EQ(e.countLogged("   First PTS = [re]23456789[/re]  ([re]+6575011[/re]ms)"), 2)
       << e.host.text();
   EXPECT_EQ(e.session.state.MinFirstPts, 0x23456789u);
@@ -34,11 +29,11 @@ TEST_F(Details, DelayIsMeasuredFromTheFirstVideoFrame) {
   nav.firstVideoPtm = 90000;
   nav.lastVideoPtm = 90000 + 90000 * 60;
   t.nav(nav);
-  t.video(0xE0, 90000, mpeg2Pictures(1));          // at the first frame: no delay
-  t.audio(0x80, 90000 + 90 * 250, {0x00, 0x00});   // 250 ms later
-  t.audio(0x81, 90000 - 90 * 40, {0x00, 0x00});    // 40 ms earlier
+  t.video(0xE0, 90000, mpeg2Pictures(1));         // at the first frame: no delay
+  t.audio(0x80, 90000 + 90 * 250, {0x00, 0x00});  // 250 ms later
+  t.audio(0x81, 90000 - 90 * 40, {0x00, 0x00});   // 40 ms earlier
   t.subpicture(0x20, 90000 + 90 * 1000, {0x00, 0x00, 0x01});
-  e.scan(e.write("F.EVO", t.bytes));
+  e.scan(e.write("F.EVO", t.bytes()));
   EXPECT_TRUE(e.logged("   First PTS = [re]00015F90[/re]")) << e.host.text();
   EXPECT_TRUE(e.logged("   First PTS = [re]0001B774[/re]  ([re]+250[/re]ms)"));
   EXPECT_TRUE(e.logged("   First PTS = [re]00015180[/re]  ([re]-40[/re]ms)"));
@@ -57,7 +52,7 @@ TEST_F(Details, EachStreamIsDetailedOncePerPassAtItsFirstPacket) {
   t.audio(0x80, 5000, {0x00});
   t.subpicture(0x21, 7000, {0x12, 0x00});
   t.subpicture(0x21, 8000, {0x00, 0x00});
-  e.scan(e.write("F.EVO", t.bytes));
+  e.scan(e.write("F.EVO", t.bytes()));
   EXPECT_EQ(e.countLogged("   Substream id = 80"), 1);
   EXPECT_TRUE(e.logged("   First PTS = [re]00000000[/re]"));
   EXPECT_EQ(e.countLogged("   Substream id = 21"), 1);
@@ -69,7 +64,7 @@ TEST_F(Details, AStampFromAnotherPacketIsNotTakenAsFirstPts) {
   Title t;
   t.video(0xE0, 0x1000, mpeg2Pictures(1));
   t.audio(0x80, std::nullopt, {0x00});  // no PTS of its own
-  e.scan(e.write("F.EVO", t.bytes));
+  e.scan(e.write("F.EVO", t.bytes()));
   const auto& lines = e.host.lines;
   auto at = std::find(lines.begin(), lines.end(), "[b]Dolby Digital[/b] audio stream 0 found!");
   ASSERT_NE(at, lines.end());
@@ -82,7 +77,7 @@ TEST(DetailsOff, NothingButFoundLinesAndNoFirstPts) {
   Title t;
   t.video(0xE0, 9000, mpeg2Pictures(1));
   t.audio(0x80, 9000, {0x00});
-  e.scan(e.write("F.EVO", t.bytes));
+  e.scan(e.write("F.EVO", t.bytes()));
   EXPECT_EQ(e.host.lines.size(), 2u);
   EXPECT_EQ(e.session.state.MinFirstPts, kNoFirstPts);
 }

@@ -1,7 +1,7 @@
 // Navigation packs, copy control and the file-kind differences.
 #include <gtest/gtest.h>
 
-#include "tests/engine/engine_harness.h"
+#include "tests/support/harness.h"
 
 namespace vantrel::testing {
 namespace {
@@ -17,12 +17,11 @@ psmux::Navigation navigation(int audio, int subpictures) {
 }
 
 Bytes withSystemHeaderFirst(psmux::Navigation nav, psmux::Layout layout, size_t size) {
-  Title t;
-  t.layout = layout;
+  Title t(layout);
   t.nav(nav);
   t.video(0xE0, 48000, mpeg2Pictures(1));
   t.padTo(size);
-  return t.bytes;
+  return t.bytes();
 }
 
 TEST(Navigation, EvoLinesWithSubpictures) {
@@ -107,8 +106,8 @@ TEST(Navigation, OnlyTheFirstNavigationPackOfAFileCountsAndTimesSpanAChain) {
   nav2.firstVideoPtm = 0x00AC64FD;
   nav2.lastVideoPtm = 0x00AC64FD + 90000 * 10;
   second.nav(nav2);
-  e.scan(e.write("FEATURE_1.EVO", first.bytes));
-  e.pass(e.write("FEATURE_2.EVO", second.bytes), ScanMode, false);
+  e.scan(e.write("FEATURE_1.EVO", first.bytes()));
+  e.pass(e.write("FEATURE_2.EVO", second.bytes()), ScanMode, false);
   EXPECT_TRUE(e.logged("VOB number 7 contains [b]0[/b] video and [b]1[/b] audio stream."));
   EXPECT_FALSE(e.logged("VOB number 8 contains [b]0[/b] video and [b]1[/b] audio stream."));
   EXPECT_TRUE(e.logged("VOB number 9 contains [b]0[/b] video and [b]1[/b] audio stream."));
@@ -122,7 +121,7 @@ TEST(Navigation, DemuxPassesUpdateTimesSilently) {
   Title t;
   t.nav(navigation(1, 1));
   Engine e;
-  e.pass(e.write("F.EVO", t.bytes), DemuxMode, false);
+  e.pass(e.write("F.EVO", t.bytes()), DemuxMode, false);
   EXPECT_TRUE(e.host.lines.empty());
   EXPECT_EQ(e.session.state.LastVideoPtm, 0x00AC64FDu);
 }
@@ -130,7 +129,7 @@ TEST(Navigation, DemuxPassesUpdateTimesSilently) {
 TEST(Navigation, ANavigationPackCutByTheEndOfTheFileIsNotRead) {
   Title t;
   t.nav(navigation(1, 0));
-  Bytes cut(t.bytes.begin(), t.bytes.begin() + 1287 + 7 + 100);  // inside the DSI fields
+  Bytes cut(t.bytes().begin(), t.bytes().begin() + 1287 + 7 + 100);  // inside the DSI fields
   Engine e;
   e.scan(e.write("F.EVO", cut));
   EXPECT_TRUE(e.host.lines.empty()) << e.host.text();
@@ -145,18 +144,18 @@ TEST(Navigation, ANavigationPackSplitAcrossChunksWaitsForTheNextWholeOne) {
   t.nav(second);
   RecordingHost host;
   Session session(host);
-  auto lines = scanInChunks(t.bytes, 1500, session);  // the first DSI spans chunks 1 and 2
+  auto lines = scanInChunks(t.bytes(), 1500, session);  // the first DSI spans chunks 1 and 2
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(lines.front(), "VOB number 99 contains [b]0[/b] video and [b]2[/b] audio streams.");
 }
 
 Bytes copyControlTitle(psmux::CopyControl cc) {
   Title t;
-  t.add(psmux::pack(t.scr, {psmux::copyControlPacket(cc)}));
+  t.copyControl(cc);
   psmux::CopyControl second;  // only the first copy-control packet of a file is read
   second.byte12 = 0xC0;
-  t.add(psmux::pack(t.scr, {psmux::copyControlPacket(second)}));
-  return t.bytes;
+  t.copyControl(second);
+  return t.bytes();
 }
 
 TEST(CopyControl, LinesInTheirOrderInScanAndDemuxPasses) {

@@ -2,8 +2,10 @@
 // points, and only where the log reports them.
 #include <gtest/gtest.h>
 
+#include "drivers/demux_outputs.h"
 #include "engine/run_observer.h"
-#include "tests/engine/engine_harness.h"
+#include "tests/support/harness.h"
+#include "tests/support/recording_driver_host.h"
 
 namespace vantrel::testing {
 namespace {
@@ -37,17 +39,13 @@ Bytes titleWithEveryKind() {
   t.nav(nav);
   psmux::CopyControl cc;
   cc.byte12 = 0x40;  // scrambled
-  t.add(psmux::pack(t.scr, {psmux::copyControlPacket(cc)}));
+  t.copyControl(cc);
   t.video(0xE1, 90000, mpeg2Pictures(2));
   t.audio(0x8A, 90000 - 44, {0x7F, 0xFE, 0x80, 0x01, 0, 0, 0, 0, 0, 0, 0, 0, 0});
   t.subpicture(0x64, 90000 + 900, {0x00, 0x00, 0x05});
-  psmux::Pes truehd;
-  truehd.streamId = 0xBD;
-  truehd.pts = 99000;
-  truehd.payload = psmux::trueHdSubstreamHeader(0xB5);
-  psmux::append(truehd.payload, {0xF8, 0x72, 0x6F, 0xBA, 0x00, 0x00, 0x00});
-  t.pes(truehd);
-  return t.bytes;
+  t.privateStream1(psmux::trueHdSubstreamHeader(0xB5), 99000,
+                   {0xF8, 0x72, 0x6F, 0xBA, 0x00, 0x00, 0x00});
+  return t.bytes();
 }
 
 TEST(RunObserver, HearsWhatTheScanLogs) {
@@ -96,13 +94,19 @@ TEST(RunObserver, DemuxPassesReportNoStreamsAndOutputsTellWhatTheyHold) {
   e.scan(path);
   Recorder rec;
   e.session.observer = &rec;
-  e.session.state.VideoOut[1] = OutputFile::create(e.dir.file("v1"));
+  // The outputs are the demux driver's, which tells the observer.
+  RecordingDriverHost driverHost;
+  Workspace ws(driverHost);
+  ws.session.observer = &rec;
+  DemuxOutputs outputs(ws);
+  outputs.create(StreamKind::Video, 1, e.dir.file("v1"));
   e.session.options.selection.video[1] = true;
-  e.pass(path, DemuxMode, false);
+  const PayloadTargets targets = outputs.targets(e.session.options.selection);
+  e.pass(path, DemuxMode, false, &targets);
   EXPECT_TRUE(rec.found.empty());
   EXPECT_TRUE(rec.details.empty());
   EXPECT_TRUE(rec.navigationLines.empty());
-  e.session.state.closeOutputs(&rec);
+  outputs.close();
   ASSERT_EQ(rec.closed.size(), 1u);
   EXPECT_EQ(rec.closed[0].first, e.dir.file("v1"));
   EXPECT_EQ(rec.closed[0].second, int64_t(readFileBytes(e.dir.file("v1")).size()));

@@ -1,7 +1,7 @@
 // The chunk loop: progress, fast check, cancel, and how a pass ends.
 #include <gtest/gtest.h>
 
-#include "tests/engine/engine_harness.h"
+#include "tests/support/harness.h"
 
 namespace vantrel::testing {
 namespace {
@@ -11,8 +11,8 @@ constexpr size_t kMiB = 1 << 20;
 // Video packs with one picture each, `size` bytes in all.
 Bytes videoTitle(size_t size) {
   Title t;
-  while (t.bytes.size() < size) t.video(0xE0, 9000, mpeg2Pictures(1));
-  return t.bytes;
+  while (t.bytes().size() < size) t.video(0xE0, 9000, mpeg2Pictures(1));
+  return t.bytes();
 }
 
 TEST(PassLoop, ProgressEveryFourMebibytesPumpsTheHost) {
@@ -33,9 +33,9 @@ TEST(PassLoop, CancelStopsAtTheNextChunkAndZeroesTheFrameCounters) {
   const std::string path = e.write("F.EVO", videoTitle(12 * kMiB));
   e.host.onPump = [&] { e.session.state.CancelRequested = true; };
   e.session.options.selection.video[0] = true;
-  e.session.state.VideoOut[0] = OutputFile::create(e.out("v0"));
+  e.create(StreamKind::Video, 0, e.out("v0"));
   e.pass(path, DemuxMode, false);
-  e.session.state.closeOutputs();
+  e.closeOutputs();
   EXPECT_EQ(e.host.pumps, 1);
   EXPECT_EQ(e.session.state.FrameCount[0], 0);
   // The chunk that ended at 4 MiB was still written, nothing after it.
@@ -59,10 +59,10 @@ TEST(PassLoop, FastCheckDoesNotLimitDemuxPasses) {
   e.session.options.fastCheck = true;
   e.session.options.fastSizeMB = 1;
   e.session.options.selection.video[0] = true;
-  e.session.state.VideoOut[0] = OutputFile::create(e.out("v0"));
+  e.create(StreamKind::Video, 0, e.out("v0"));
   e.pass(e.write("F.EVO", videoTitle(3 * kMiB)), DemuxMode, false);
   EXPECT_EQ(e.session.state.FrameCount[0], int(3 * kMiB / 2048));
-  e.session.state.closeOutputs();
+  e.closeOutputs();
 }
 
 TEST(PassLoop, APassClearsAnEarlierCancelAndSetsDemuxActiveByMode) {

@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "common/text_format.h"
-#include "tests/engine/engine_harness.h"
+#include "tests/support/harness.h"
 
 namespace vantrel::testing {
 namespace {

@@ -7,7 +7,7 @@
 #include <new>
 #include <random>
 
-#include "tests/engine/engine_harness.h"
+#include "tests/support/harness.h"
 
 namespace {
 std::atomic<long> gAllocations{0};
@@ -18,8 +18,12 @@ void* operator new(std::size_t size) {
   if (void* p = std::malloc(size ? size : 1)) return p;
   throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}
 
 namespace vantrel::testing {
 namespace {
@@ -31,29 +35,17 @@ Bytes sampleTitle() {
   nav.lastVideoPtm = 91000;
   nav.audioSync[0] = 1;
   t.nav(nav);
-  t.add(psmux::pack(t.scr, {psmux::copyControlPacket({0x00, 0x80, 0x40})}));
-  psmux::Pes v;
-  v.streamId = 0xE0;
-  v.pts = 1000;
-  v.dts = 900;
-  v.payload = mpeg2Pictures(4);
-  t.pes(v);
-  psmux::Pes vc1;
-  vc1.streamId = 0xFD;
-  vc1.pts = 1000;
-  vc1.pstdBuffer = true;
-  vc1.streamIdExtension = 0x55;
-  vc1.payload = {0, 0, 1, 0x0D};
-  t.pes(vc1);
+  t.copyControl({0x00, 0x80, 0x40});
+  t.pes({.streamId = 0xE0, .pts = 1000, .dts = 900, .payload = mpeg2Pictures(4)});
+  t.pes({.streamId = 0xFD,
+         .pts = 1000,
+         .streamIdExtension = 0x55,
+         .pstdBuffer = true,
+         .payload = {0, 0, 1, 0x0D}});
   t.audio(0x80, 1000, Bytes(300, 0x0B));
-  psmux::Pes lpcm;
-  lpcm.streamId = 0xBD;
-  lpcm.pts = 1000;
-  lpcm.payload = psmux::lpcmSubstreamHeader(0xA1, 0, 0x10, 0x80);
-  psmux::append(lpcm.payload, Bytes(100, 1));
-  t.pes(lpcm);
+  t.privateStream1(psmux::lpcmSubstreamHeader(0xA1, 0, 0x10, 0x80), 1000, Bytes(100, 1));
   t.subpicture(0x20, 1000, Bytes(50, 2));
-  return t.bytes;
+  return t.bytes();
 }
 
 TEST(Robustness, TruncatedAtEveryOffsetEndsWithoutHarm) {
@@ -64,7 +56,8 @@ TEST(Robustness, TruncatedAtEveryOffsetEndsWithoutHarm) {
   for (size_t cut = 0; cut <= whole.size(); cut += 7) {
     Bytes part(whole.begin(), whole.begin() + long(cut));
     scanInChunks(part, part.size() ? part.size() : 1, session);
-    for (int32_t id : session.state.AudioStreamId) EXPECT_TRUE(id == -1 || id == 0x80 || id == 0xA1);
+    for (int32_t id : session.state.AudioStreamId)
+      EXPECT_TRUE(id == -1 || id == 0x80 || id == 0xA1);
   }
 }
 
@@ -89,24 +82,21 @@ TEST(Robustness, RandomBytesInAnyChunkSize) {
 
 TEST(Robustness, ImpossibleLengthsAndHeaderSizes) {
   Title t;
-  psmux::Pes zero;  // a packet that claims no bytes at all
-  zero.streamId = 0xBD;
-  zero.pts = 5;
-  zero.lengthOverride = 0;
-  zero.payload = psmux::audioSubstreamHeader(0x80);
-  t.pes(zero);
-  psmux::Pes huge;  // a packet that claims far more than the file holds
-  huge.streamId = 0xE0;
-  huge.lengthOverride = 0xFFFF;
-  huge.payload = mpeg2Pictures(2);
-  t.pes(huge);
-  Bytes garbage = t.bytes;
+  // A packet that claims no bytes at all, and one that claims far more than
+  // the file holds.
+  t.pes({.streamId = 0xBD,
+         .pts = 5,
+         .payload = psmux::audioSubstreamHeader(0x80),
+         .lengthOverride = 0});
+  t.pes({.streamId = 0xE0, .payload = mpeg2Pictures(2), .lengthOverride = 0xFFFF});
+  Bytes garbage = t.bytes();
   // A header whose data length runs past its packet.
   psmux::append(garbage, {0x00, 0x00, 0x01, 0xBD, 0x00, 0x03, 0x81, 0x80, 0xFF, 0x21, 0x00});
   Engine e;
   e.session.options.details = true;
   e.scan(e.write("F.EVO", garbage));
-  EXPECT_EQ(e.session.state.AudioStreamId[0], 0x80);  // caught from the bytes after the empty packet
+  EXPECT_EQ(e.session.state.AudioStreamId[0],
+            0x80);  // caught from the bytes after the empty packet
   e.demuxAll(e.write("G.EVO", garbage));
 }
 
@@ -121,18 +111,19 @@ TEST(Robustness, NoAllocationPerPacket) {
       t.subpicture(0x20, 9000 + i, Bytes(30, 1));
     }
     Engine e;
-    const std::string path = e.write("F.EVO", t.bytes);
+    const std::string path = e.write("F.EVO", t.bytes());
     e.session.options.fileKind = FileKind::Evo;
     if (mode == DemuxMode) {
       e.session.options.selection.video[0] = e.session.options.selection.audio[0] = true;
       e.session.options.selection.subpicture[0] = true;
-      e.session.state.VideoOut[0] = OutputFile::create(e.out("v0"));
-      e.session.state.AudioOut[0] = OutputFile::create(e.out("a0"));
-      e.session.state.SubpictureOut[0] = OutputFile::create(e.out("s0"));
+      e.create(StreamKind::Video, 0, e.out("v0"));
+      e.create(StreamKind::Audio, 0, e.out("a0"));
+      e.create(StreamKind::Subpicture, 0, e.out("s0"));
     }
-    e.session.state.InputStream = InputFile::open(path);
+    const auto in = InputFile::open(path);
+    const PayloadTargets targets = e.targets();
     long before = gAllocations;
-    demux(e.session, mode);
+    demux(e.session, mode, *in, targets);
     return gAllocations - before;
   };
   EXPECT_EQ(allocationsFor(50, ScanMode), allocationsFor(500, ScanMode));

@@ -1,7 +1,7 @@
 // What a demux pass writes: bare elementary streams and ".sup" records.
 #include <gtest/gtest.h>
 
-#include "tests/engine/engine_harness.h"
+#include "tests/support/harness.h"
 
 namespace vantrel::testing {
 namespace {
@@ -13,8 +13,9 @@ Bytes counting(size_t n, uint8_t from) {
 }
 
 Bytes supRecord(uint32_t time, const Bytes& data) {
-  Bytes r{'S', 'P', uint8_t(time), uint8_t(time >> 8), uint8_t(time >> 16), uint8_t(time >> 24),
-          0, 0, 0, 0};
+  Bytes r{
+      'S', 'P', uint8_t(time), uint8_t(time >> 8), uint8_t(time >> 16), uint8_t(time >> 24), 0, 0,
+      0,   0};
   psmux::append(r, data);
   return r;
 }
@@ -28,21 +29,14 @@ TEST(Writers, EachCodecLosesExactlyItsHeaders) {
   t.audio(0x80, 9000, ac3);
   t.audio(0x89, 9000, dts);
   t.audio(0xC2, 9000, eac3);
-  psmux::Pes p;
-  p.streamId = 0xBD;
-  p.pts = 9000;
-  p.payload = psmux::trueHdSubstreamHeader(0xB3);
-  psmux::append(p.payload, truehd);
-  t.pes(p);
-  p.payload = psmux::lpcmSubstreamHeader(0xA4, 0, 0x11, 0x80);
-  psmux::append(p.payload, lpcm);
-  t.pes(p);
+  t.privateStream1(psmux::trueHdSubstreamHeader(0xB3), 9000, truehd);
+  t.privateStream1(psmux::lpcmSubstreamHeader(0xA4, 0, 0x11, 0x80), 9000, lpcm);
   // A second packet of each stream continues its file.
   t.video(0xE1, std::nullopt, video);
   t.audio(0x80, std::nullopt, ac3);
 
   Engine e;
-  e.demuxAll(e.write("F.EVO", t.bytes));
+  e.demuxAll(e.write("F.EVO", t.bytes()));
   Bytes twice = video;
   psmux::append(twice, video);
   EXPECT_EQ(readFileBytes(e.out("v1")), twice);
@@ -63,13 +57,12 @@ TEST(Writers, OnlyTickedSlotsAreWritten) {
   t.audio(0x80, 9000, counting(10, 1));
   t.audio(0x81, 9000, counting(10, 2));
   Engine e;
-  auto& st = e.session.state;
   e.session.options.selection.audio[1] = true;
-  st.AudioOut[1] = OutputFile::create(e.out("a1"));
+  e.create(StreamKind::Audio, 1, e.out("a1"));
   // Slot 0 has an output but its box is not ticked: nothing goes there.
-  st.AudioOut[0] = OutputFile::create(e.out("a0"));
-  e.pass(e.write("F.EVO", t.bytes), DemuxMode, false);
-  st.closeOutputs();
+  e.create(StreamKind::Audio, 0, e.out("a0"));
+  e.pass(e.write("F.EVO", t.bytes()), DemuxMode, false);
+  e.closeOutputs();
   EXPECT_EQ(readFileBytes(e.out("a1")), counting(10, 2));
   EXPECT_TRUE(readFileBytes(e.out("a0")).empty());
 }
@@ -83,24 +76,27 @@ TEST(Writers, TwoIdsOfOneSlotNeverShareAFile) {
   t.subpicture(0x20, 9000, {1, 2, 3});
   t.subpicture(0x60, 9000, {4, 5, 6});
   Engine e;
-  e.demuxAll(e.write("F.EVO", t.bytes));
+  e.demuxAll(e.write("F.EVO", t.bytes()));
   Bytes ac3 = counting(10, 1);
   psmux::append(ac3, counting(10, 1));
   EXPECT_EQ(readFileBytes(e.out("a0")), ac3);
-  EXPECT_EQ(e.countLogged("[re]Audio substream 88 shares slot 0 with 80; its packets are skipped.[/re]"), 1)
+  EXPECT_EQ(
+      e.countLogged("[re]Audio substream 88 shares slot 0 with 80; its packets are skipped.[/re]"),
+      1)
       << e.host.text();
-  EXPECT_TRUE(e.logged("[re]Subpicture substream 60 shares slot 0 with 20; its packets are skipped.[/re]"));
+  EXPECT_TRUE(
+      e.logged("[re]Subpicture substream 60 shares slot 0 with 20; its packets are skipped.[/re]"));
   EXPECT_EQ(readFileBytes(e.out("s0")), supRecord(9000, {1, 2, 3}));
 }
 
 TEST(Writers, SupRecordsJoinContinuationPacketsAndRebaseTimes) {
   Title t;
   t.subpicture(0x20, 100000, {1, 2, 3});
-  t.subpicture(0x20, std::nullopt, {4, 5});      // continues the same unit
-  t.subpicture(0x20, 99000, {6});                // below the smallest first PTS: wraps
+  t.subpicture(0x20, std::nullopt, {4, 5});  // continues the same unit
+  t.subpicture(0x20, 99000, {6});            // below the smallest first PTS: wraps
   Engine e;
   e.session.state.MinFirstPts = 100000;
-  e.demuxAll(e.write("F.EVO", t.bytes));
+  e.demuxAll(e.write("F.EVO", t.bytes()));
   Bytes expected = supRecord(0, {1, 2, 3, 4, 5});
   psmux::append(expected, supRecord(uint32_t(99000 - 100000), {6}));
   EXPECT_EQ(readFileBytes(e.out("s0")), expected);
@@ -112,7 +108,7 @@ TEST(Writers, SupTimesStayUnchangedWithoutAFirstPts) {
   t.subpicture(0x25, 123456, {9});
   Engine e;
   e.session.state.MinFirstPts = kNoFirstPts;
-  e.demuxAll(e.write("F.EVO", t.bytes));
+  e.demuxAll(e.write("F.EVO", t.bytes()));
   EXPECT_EQ(readFileBytes(e.out("s5")), supRecord(123456, {9}));
 }
 
@@ -121,17 +117,16 @@ TEST(Writers, AFailedWriteEndsThePassWithTheFileLayerMessage) {
   for (int i = 0; i < 80; ++i) t.audio(0x80, 9000, counting(2000, 0));  // > one output buffer
   Engine e;
   e.session.options.selection.audio[0] = true;
-  e.session.state.AudioOut[0] = OutputFile::create("/dev/full");
+  e.create(StreamKind::Audio, 0, "/dev/full");
   try {
-    e.pass(e.write("F.EVO", t.bytes), DemuxMode, false);
+    e.pass(e.write("F.EVO", t.bytes()), DemuxMode, false);
     FAIL() << "no error";
   } catch (const FileError& error) {
     EXPECT_STREQ(error.what(), "Cannot write file \"/dev/full\". No space left on device");
   }
-  e.session.state.InputStream.reset();
   // The lost bytes were reported once; closing afterwards is quiet.
-  EXPECT_NO_THROW(e.session.state.closeOutputs());
-  EXPECT_FALSE(e.session.state.AudioOut[0]);
+  EXPECT_NO_THROW(e.closeOutputs());
+  EXPECT_FALSE(e.outputs.audio[0]);
 }
 
 }  // namespace

@@ -165,7 +165,7 @@ TEST(BadPlaylists, CaptionsWithSeparatorsDotsAndControlsStayInTheFolder) {
   InputSnapshot inputs({xpl, d.ws.paths.eEVOfile});
   d.readEvo();
   PlaylistView view;
-  bReadXPLClick(d.ws, view);
+  readPlaylist(d.ws, view);
   // Inside a tag, control bytes were already read as blanks.
   EXPECT_EQ(d.ws.boxes.audio[0].caption, "AC-3.2ch.s00.../../x\x7f [31m");
   d.demux();
@@ -201,9 +201,9 @@ TEST(BadPlaylists, ChapterFileOnAFullDiskOrInAMissingFolder) {
   d.source("HVDVD_TS/FEATURE_1.EVO", smallTitle(1));
   d.dir.write("ADV_OBJ/VPLST000.XPL", std::string(kGoodTitle));
   PlaylistView view;
-  bReadXPLClick(d.ws, view);
+  readPlaylist(d.ws, view);
   fs::create_symlink("/dev/full", d.dir.file("FEATURE_1.chapters.txt"));
-  EXPECT_THROW(bWriteChapsClick(d.ws, view), FileError);
+  EXPECT_THROW(writeChapterFile(d.ws, view), FileError);
   EXPECT_TRUE(d.host.buttons.writeChaps);
 }
 
@@ -288,7 +288,7 @@ TEST(BadTitleSets, CutAtEveryOffsetTheReportEnds) {
     Driver d;
     d.dir.write("HVDVD_TS/HVA00001.VTI", Bytes(whole.begin(), whole.begin() + long(cut)));
     d.ws.paths.EVOdir = d.dir.file("HVDVD_TS/");
-    bReadVTIClick(d.ws);
+    readTitleSetInfo(d.ws);
     const bool stopped = d.lines().back().ends_with("; report stopped.[/re]");
     EXPECT_EQ(d.ws.errorsLogged, stopped ? 1 : 0) << cut;
     // Shorter than 12 bytes: not even the identifier. From 2,084 bytes on,

@@ -8,7 +8,7 @@
 
 #include <filesystem>
 
-#include "rebuild/rebuild_driver.h"
+#include "drivers/operations.h"
 #include "tests/hardening/catalogue_support.h"
 
 namespace vantrel::testing {
@@ -26,32 +26,19 @@ struct BigTitle {
   std::vector<size_t> videoSizes;  // payload bytes of each group's video packet
 
   BigTitle() {
-    using namespace psmux;
-    Navigation nav;
+    psmux::Navigation nav;
     nav.firstVideoPtm = 1000;
     nav.lastVideoPtm = 1000 + 90000;
-    append(bytes, navigationPack(0, nav));
+    Title title;
+    title.nav(nav);
     for (int n = 0; n < kGroups; ++n) {
-      Pes v;
-      v.streamId = 0xE0;
-      v.pts = 1000 + uint64_t(n);
-      v.payload = Bytes(4000, uint8_t(n));
-      size_t taken = 0;
-      append(bytes, packWithPes(3 * uint64_t(n) + 1, v, &taken));
-      videoSizes.push_back(taken);
-      Pes a;
-      a.streamId = 0xBD;
-      a.pts = 1000 + uint64_t(n);
-      a.payload = audioSubstreamHeader(0x80);
-      append(a.payload, {0x0B, 0x77, uint8_t(n)});
-      append(bytes, packWithPes(3 * uint64_t(n) + 2, a));
-      Pes s;
-      s.streamId = 0xBD;
-      s.pts = 1000 + uint64_t(n);
-      s.payload = subpictureSubstreamHeader(0x20);
-      append(s.payload, {0x00, 0x04, uint8_t(n), uint8_t(n)});
-      append(bytes, packWithPes(3 * uint64_t(n) + 3, s));
+      const uint64_t pts = 1000 + uint64_t(n);
+      const auto tag = uint8_t(n);
+      title.video(0xE0, pts, Bytes(4000, tag));
+      videoSizes.push_back(title.lastPayloadBytes());
+      title.audio(0x80, pts, {0x0B, 0x77, tag}).subpicture(0x20, pts, {0x00, 0x04, tag, tag});
     }
+    bytes = title.bytes();
   }
 
   static Bytes audioOfGroups(int groups) {
@@ -151,7 +138,7 @@ TEST(BadOutputs, FullDiskDuringRebuildEndsItWithTheReason) {
   const std::string rebuilt = d.prefix + ".rebuilt.EVO";
   fs::create_symlink("/dev/full", rebuilt);
   InputSnapshot input({d.sourcePath});
-  bRebuildClick(d.ws);
+  rebuildTitle(d.ws);
   EXPECT_EQ(d.lines(), (std::vector<std::string>{"Creating " + rebuilt, "Opening file [b]A.EVO[/b]",
                                                  "File size: 0 Mbytes.", "Rebuilding...",
                                                  "[re]Cannot write file \"" + rebuilt +

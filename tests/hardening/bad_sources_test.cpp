@@ -55,29 +55,18 @@ TEST(BadSources, EmptyOneByteAndRandomFilesReadAsTitlesWithoutStreams) {
 // A title of every kind of packet the engine parses.
 Bytes richTitle() {
   using namespace psmux;
-  Bytes title = smallTitle(7, 2);
-  Pes lpcm;
-  lpcm.streamId = 0xBD;
-  lpcm.pts = 90000;
-  lpcm.payload = lpcmSubstreamHeader(0xA2, 0, 0x10, 0x80);
-  append(lpcm.payload, Bytes(64, 0x11));
-  append(title, packWithPes(10, lpcm));
-  Pes truehd;
-  truehd.streamId = 0xBD;
-  truehd.pts = 90000;
-  truehd.dts = 89000;
-  truehd.payload = trueHdSubstreamHeader(0xB1);
-  append(truehd.payload, Bytes(64, 0x22));
-  append(title, packWithPes(11, truehd));
-  Pes vc1;
-  vc1.streamId = 0xFD;
-  vc1.pts = 90000;
-  vc1.pstdBuffer = true;
-  vc1.streamIdExtension = 0x56;
-  vc1.payload = {0x00, 0x00, 0x01, 0x0D, 0x33, 0x33};
-  append(title, packWithPes(12, vc1));
-  append(title, pack(13, {copyControlPacket({0xC0, 0x80, 0x60})}));
-  return title;
+  Title title;
+  title.add(smallTitle(7, 2))
+      .privateStream1(lpcmSubstreamHeader(0xA2, 0, 0x10, 0x80), 90000, Bytes(64, 0x11));
+  Bytes truehd = trueHdSubstreamHeader(0xB1);
+  append(truehd, Bytes(64, 0x22));
+  title.pes({.streamId = 0xBD, .pts = 90000, .dts = 89000, .payload = truehd});
+  title.pes({.streamId = 0xFD,
+             .pts = 90000,
+             .streamIdExtension = 0x56,
+             .pstdBuffer = true,
+             .payload = {0x00, 0x00, 0x01, 0x0D, 0x33, 0x33}});
+  return title.copyControl({0xC0, 0x80, 0x60}).bytes();
 }
 
 // Offsets worth cutting at in every pack: inside the pack header, the PES
@@ -154,25 +143,12 @@ TEST(BadSources, ImpossiblePesLengthsAreObeyedWithoutHarm) {
   using namespace psmux;
   Bytes title = smallTitle(1, 1);
   const size_t longPacketAt = title.size();
-  Pes huge;
-  huge.streamId = 0xE0;
-  huge.pts = 90000;
-  huge.payload = Bytes(100, 0xAB);
-  huge.lengthOverride = 0xFFFF;
-  append(title, packWithPes(20, huge));
-  for (int i = 0; i < 40; ++i) {
-    Pes audio;
-    audio.streamId = 0xBD;
-    audio.pts = 90000;
-    audio.payload = audioSubstreamHeader(0x81);
-    append(audio.payload, {0x0B, 0x77, uint8_t(i)});
-    append(title, packWithPes(21 + uint64_t(i), audio));
-  }
-  Pes empty;
-  empty.streamId = 0xBD;
-  empty.lengthOverride = 0;
-  empty.payload = audioSubstreamHeader(0x82);
-  append(title, packWithPes(70, empty));
+  Title packs;
+  packs.pes(
+      {.streamId = 0xE0, .pts = 90000, .payload = Bytes(100, 0xAB), .lengthOverride = 0xFFFF});
+  for (int i = 0; i < 40; ++i) packs.audio(0x81, 90000, {0x0B, 0x77, uint8_t(i)});
+  packs.pes({.streamId = 0xBD, .payload = audioSubstreamHeader(0x82), .lengthOverride = 0});
+  append(title, packs.bytes());
   append(title, packHeader(71));
   append(title, {0x00, 0x00, 0x01, 0xBD, 0x00, 0x03, 0x81, 0x80, 0xFF, 0x21, 0x00});
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/drivers/driver_harness.h"
+#include "tests/support/harness.h"
 #include "tests/support/cli_runner.h"
 
 namespace vantrel::testing {

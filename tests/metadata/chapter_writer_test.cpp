@@ -7,7 +7,7 @@
 #include <string>
 
 #include "common/file_io.h"
-#include "drivers/source_paths.h"
+#include "workspace/source_paths.h"
 #include "metadata/playlist_reader.h"
 #include "tests/support/recording_driver_host.h"
 #include "tests/support/temp_dir.h"
@@ -48,7 +48,7 @@ class WriteChapters : public ::testing::Test {
     XPLadj(ws.paths, ws.buttons);
     std::filesystem::create_directory(dir.file("out"));
     ws.options.workdir = dir.file("out");
-    bReadXPLClick(ws, view);
+    readPlaylist(ws, view);
     host.lines.clear();
   }
 
@@ -59,7 +59,7 @@ class WriteChapters : public ::testing::Test {
 };
 
 TEST_F(WriteChapters, ThreeChaptersByteForByte) {
-  bWriteChapsClick(ws, view);
+  writeChapterFile(ws, view);
   const std::string name = dir.file("out/FEATURE_1.chapters.txt");
   EXPECT_EQ(testing::readFileText(name), kThreeChaptersFile);
   EXPECT_THAT(host.lines, ElementsAre("Chapters info writed to " + name));
@@ -82,8 +82,8 @@ TEST_F(WriteChapters, FolderWithOrWithoutFinalSeparator) {
 TEST_F(WriteChapters, WritingTwiceReplacesTheFile) {
   const std::string name = dir.file("out/FEATURE_1.chapters.txt");
   dir.write("out/FEATURE_1.chapters.txt", std::string(10000, 'x'));
-  bWriteChapsClick(ws, view);
-  bWriteChapsClick(ws, view);
+  writeChapterFile(ws, view);
+  writeChapterFile(ws, view);
   EXPECT_EQ(testing::readFileText(name), kThreeChaptersFile);
   EXPECT_THAT(host.lines,
               ElementsAre("Chapters info writed to " + name, "Chapters info writed to " + name));
@@ -92,7 +92,7 @@ TEST_F(WriteChapters, WritingTwiceReplacesTheFile) {
 TEST_F(WriteChapters, MissingFolderRaisesAndLeavesTheButtonUsable) {
   ws.options.workdir = dir.file("no such folder");
   try {
-    bWriteChapsClick(ws, view);
+    writeChapterFile(ws, view);
     FAIL() << "no error";
   } catch (const FileError& e) {
     EXPECT_THAT(e.what(), HasSubstr("Cannot create file \"" + dir.file("no such folder") +
@@ -105,7 +105,7 @@ TEST_F(WriteChapters, MissingFolderRaisesAndLeavesTheButtonUsable) {
 
 TEST_F(WriteChapters, NoChapterLinesWriteNoFile) {
   PlaylistView empty;
-  bWriteChapsClick(ws, empty);
+  writeChapterFile(ws, empty);
   EXPECT_FALSE(fileExists(dir.file("out/FEATURE_1.chapters.txt")));
   EXPECT_TRUE(host.lines.empty());
 }
@@ -114,7 +114,7 @@ TEST_F(WriteChapters, MkvmergeReadsTheChapterTimes) {
   if (!testing::haveTool("ffmpeg") || !testing::haveTool("mkvmerge") ||
       !testing::haveTool("mkvextract"))
     GTEST_SKIP() << "ffmpeg, mkvmerge or mkvextract is not installed";
-  bWriteChapsClick(ws, view);
+  writeChapterFile(ws, view);
   const std::string chapters = chapterFileName(ws);
   const std::string ac3 = dir.file("tone.ac3");
   const std::string mkv = dir.file("tone.mkv");

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "common/file_io.h"
-#include "drivers/source_paths.h"
+#include "workspace/source_paths.h"
 #include "metadata/tree_text.h"
 #include "tests/support/recording_driver_host.h"
 #include "tests/support/temp_dir.h"
@@ -113,7 +113,7 @@ class ReadXpl : public ::testing::Test {
 
 TEST_F(ReadXpl, KeepsTheTitleThatPlaysTheSource) {
   choose(kDisc, "FEATURE_1.EVO");
-  bReadXPLClick(ws, view);
+  readPlaylist(ws, view);
 
   EXPECT_EQ(view.mXPL, std::vector<std::string>(kDiscListing.begin() + 14, kDiscListing.end() - 2));
   EXPECT_THAT(tree(),
@@ -136,7 +136,7 @@ TEST_F(ReadXpl, KeepsTheTitleThatPlaysTheSource) {
 
 TEST_F(ReadXpl, CaptionsTicksAndMarksTheTracks) {
   choose(kDisc, "FEATURE_1.EVO");
-  bReadXPLClick(ws, view);
+  readPlaylist(ws, view);
 
   const StreamBoxes& boxes = ws.boxes;
   EXPECT_EQ(boxes.video[0], (StreamBox{true, true, "VC-1.s0", ""}));
@@ -164,7 +164,7 @@ TEST_F(ReadXpl, CaptionsTicksAndMarksTheTracks) {
 TEST_F(ReadXpl, ButtonsDuringAndAfterTheRun) {
   choose(kDisc, "FEATURE_1.EVO");
   ws.buttons.readEVO = false;  // e.g. during nothing chosen yet: stays as it was
-  bReadXPLClick(ws, view);
+  readPlaylist(ws, view);
 
   ASSERT_GE(host.buttonHistory.size(), 2u);
   const OperationButtons& during = host.buttonHistory.front();
@@ -186,13 +186,13 @@ TEST_F(ReadXpl, ButtonsDuringAndAfterTheRun) {
 
 TEST_F(ReadXpl, SourceNotInThePlaylistGivesOnlyTheListing) {
   choose(kDisc, "FEATURE_1.EVO");
-  bReadXPLClick(ws, view);
+  readPlaylist(ws, view);
   const auto treeBefore = view.tvXPL;
   host.lines.clear();
 
   ws.paths.eEVOfile = dir.path() + "/HVDVD_TS/OTHER.EVO";
   EVOadj(ws.paths, ws.buttons);
-  bReadXPLClick(ws, view);
+  readPlaylist(ws, view);
 
   EXPECT_EQ(view.mXPL, kDiscListing);
   EXPECT_EQ(view.tvXPL, treeBefore);  // the tree stays as it was
@@ -213,14 +213,14 @@ TEST_F(ReadXpl, ClipOutsideEveryTitleKeepsNoTitle) {
       "<Title displayName=\"Feature\"><Clip src=\"INTRO.MAP\"/>"
       "<Chapter displayName=\"c\" titleTimeBegin=\"00:00:00:00\"/></Title></Playlist>";
   choose(doc, "FIRST.EVO");
-  bReadXPLClick(ws, view);
+  readPlaylist(ws, view);
   EXPECT_EQ(view.mXPL.size(), 9u);
   EXPECT_TRUE(view.tvXPL.empty());
   EXPECT_TRUE(view.mChapter.empty());
   EXPECT_FALSE(ws.buttons.writeChaps);
 
   choose(doc, "INTRO.EVO");
-  bReadXPLClick(ws, view);
+  readPlaylist(ws, view);
   EXPECT_THAT(view.mChapter, ElementsAre("CHAPTER01=00:00:00.000", "CHAPTER01NAME=c"));
 }
 
@@ -248,7 +248,7 @@ TEST_F(ReadXpl, WholeNamesCommentsDefaultsAndLanguages) {
       "<SubtitleTrack track=\"1\" langcode=\"*:00\"/></TrackNavigationList>\n"
       "</Title></TitleSet></Playlist>\n",
       "MOVIE.EVO");
-  bReadXPLClick(ws, view);
+  readPlaylist(ws, view);
   EXPECT_THAT(tree(), ElementsAre("Info", "  Name: T", "  Duration: ", "  TimeBase: 60fps",
                                   "  TickBase: ", "Video", "Audio", "  DTS-HD.s00.Français DTS-HD [fr]",
                                   "Subtitle", "  8bitRLC.s02.Français DTS-HD", "Chapter",
@@ -271,7 +271,7 @@ TEST_F(ReadXpl, NameInTwoTitlesKeepsTheFirst) {
       "titleTimeBegin=\"00:00:02:00\"/></Title>\n"
       "</TitleSet></Playlist>";
   choose(doc, "A.EVO");
-  bReadXPLClick(ws, view);
+  readPlaylist(ws, view);
   EXPECT_THAT(view.mXPL,
               ElementsAre("    <Title displayName=\"One\">", "      <Clip src=\"A.MAP\"/>",
                           "      <Chapter displayName=\"1\" titleTimeBegin=\"00:00:01:00\"/>",
@@ -282,7 +282,7 @@ TEST_F(ReadXpl, NameInTwoTitlesKeepsTheFirst) {
 TEST_F(ReadXpl, TitleWithoutItsClosingTagRunsToTheEnd) {
   choose("<Playlist>\n<Title displayName=\"T\">\n<Clip src=\"A.MAP\"/>\n<Video track=\"1\"/>",
          "A.EVO");
-  bReadXPLClick(ws, view);
+  readPlaylist(ws, view);
   EXPECT_THAT(view.mXPL, ElementsAre("  <Title displayName=\"T\">", "    <Clip src=\"A.MAP\"/>",
                                      "    <Video track=\"1\"/>"));
 }
@@ -325,7 +325,7 @@ const char* const kOddities =
 TEST_F(ReadXpl, NumbersOutsideTheTablesTouchNothing) {
   view.VideoAttributeTable[1] = "kept";
   choose(kOddities, "MOVIE.EVO");
-  bReadXPLClick(ws, view);
+  readPlaylist(ws, view);
 
   EXPECT_EQ(view.VideoAttributeTable[0], "MPEG-2");
   EXPECT_EQ(view.VideoAttributeTable[1], "kept");
@@ -365,12 +365,12 @@ TEST_F(ReadXpl, NumbersOutsideTheTablesTouchNothing) {
 
 TEST_F(ReadXpl, AttributeTablesOutliveTheRun) {
   choose("<Playlist><VideoAttributeItem index=\"2\" codec=\"AVC\"/></Playlist>", "X.EVO");
-  bReadXPLClick(ws, view);
+  readPlaylist(ws, view);
   writePlaylist(
       "<Playlist><VideoAttributeItem index=\"1\" codec=\"VC-1\"/>\n"
       "<Title displayName=\"T\"><Clip src=\"X.MAP\"/><Video track=\"1\" mediaAttr=\"2\"/>"
       "</Title></Playlist>");
-  bReadXPLClick(ws, view);
+  readPlaylist(ws, view);
   EXPECT_EQ(view.VideoAttributeTable[0], "VC-1");
   EXPECT_EQ(view.VideoAttributeTable[1], "AVC");
   EXPECT_EQ(ws.boxes.video[0].caption, "AVC.s0");
@@ -378,13 +378,13 @@ TEST_F(ReadXpl, AttributeTablesOutliveTheRun) {
 
 TEST_F(ReadXpl, ReadingTwiceGivesTheSameResult) {
   choose(kDisc, "FEATURE_1.EVO");
-  bReadXPLClick(ws, view);
+  readPlaylist(ws, view);
   const PlaylistView first = view;
   const auto firstLog = host.lines;
   const StreamBoxes firstBoxes = ws.boxes;
   host.lines.clear();
 
-  bReadXPLClick(ws, view);
+  readPlaylist(ws, view);
   EXPECT_EQ(view.mXPL, first.mXPL);
   EXPECT_EQ(view.tvXPL, first.tvXPL);
   EXPECT_EQ(view.mChapter, first.mChapter);
@@ -399,7 +399,7 @@ TEST_F(ReadXpl, LineBreaksOfEitherKindGiveTheSameListing) {
     crlf += c;
   }
   choose(crlf, "OTHER.EVO");
-  bReadXPLClick(ws, view);
+  readPlaylist(ws, view);
   EXPECT_EQ(view.mXPL, kDiscListing);
 }
 
@@ -412,7 +412,7 @@ TEST_F(ReadXpl, PlaylistLargerThanAChunk) {
   doc += std::string(262'143 - doc.size(), ' ');
   doc += "</Title>\n<Title displayName=\"After\"/>\n</Playlist>\n";
   choose(doc, "BIG.EVO");
-  bReadXPLClick(ws, view);
+  readPlaylist(ws, view);
 
   ASSERT_GE(view.mXPL.size(), 3u);
   EXPECT_EQ(view.mXPL.front(), "  <Title displayName=\"Big\">");
@@ -429,13 +429,13 @@ TEST_F(ReadXpl, MissingPlaylistRaisesAndGivesTheButtonsBack) {
   view.mChapter = {"CHAPTER01=00:00:00.000", "CHAPTER01NAME=x"};
   ws.buttons.readEVO = true;
   try {
-    bReadXPLClick(ws, view);
+    readPlaylist(ws, view);
     FAIL() << "no error";
   } catch (const FileError& e) {
     EXPECT_THAT(e.what(), HasSubstr("Cannot open file \"/nonexistent/ADV_OBJ/VPLST000.XPL\""));
   }
   EXPECT_TRUE(host.lines.empty());
-  EXPECT_EQ(ws.session.state.InputStream, nullptr);
+  EXPECT_FALSE(testing::heldOpen(ws.paths.eXPLfile));
   EXPECT_TRUE(ws.buttons.readXPL);
   EXPECT_TRUE(ws.buttons.readEVO);
   EXPECT_TRUE(ws.buttons.browseEVO);

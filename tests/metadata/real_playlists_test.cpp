@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "common/path_rules.h"
-#include "drivers/source_paths.h"
+#include "workspace/source_paths.h"
 #include "metadata/chapter_writer.h"
 #include "metadata/playlist_reader.h"
 #include "metadata/tree_text.h"
@@ -38,7 +38,7 @@ class RealPlaylist : public ::testing::Test {
     ws.paths.eXPLfile = real + "/xpl/" + file;
     XPLadj(ws.paths, ws.buttons);
     ws.options.workdir = dir.path();
-    bReadXPLClick(ws, view);
+    readPlaylist(ws, view);
     return true;
   }
 
@@ -79,7 +79,7 @@ class RealPlaylist : public ::testing::Test {
 
   // Writes the chapter file and checks that it holds the chapter lines.
   void writeAndCheckChapters() {
-    bWriteChapsClick(ws, view);
+    writeChapterFile(ws, view);
     std::string expected;
     for (const std::string& line : view.mChapter) expected += line + "\r\n";
     EXPECT_EQ(testing::readFileText(chapterFileName(ws)), expected);

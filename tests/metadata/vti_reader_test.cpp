@@ -46,7 +46,7 @@ class ReadVti : public ::testing::Test {
   }
   std::vector<std::string> run() {
     host.lines.clear();
-    bReadVTIClick(ws);
+    readTitleSetInfo(ws);
     return host.lines;
   }
 
@@ -159,16 +159,6 @@ TEST_F(ReadVti, EmptySourceFolderMeansTheCurrentFolder) {
   const auto lines = run();
   std::filesystem::current_path(before);
   EXPECT_EQ(lines.size(), 4u);
-}
-
-TEST_F(ReadVti, LeavesTheSharedInputStreamAlone) {
-  const std::string other = dir.write("other.EVO", std::string(4096, '\0'));
-  ws.session.state.InputStream = InputFile::open(other);
-  ws.session.state.InputStream->seek(2048);
-  const InputFile* held = ws.session.state.InputStream.get();
-  run(psmux::VtiLayout{});
-  EXPECT_EQ(ws.session.state.InputStream.get(), held);
-  EXPECT_EQ(held->position(), 2048);
 }
 
 // Cut-short files: the report shows what is there and says where it ends.

@@ -1,13 +1,12 @@
-#include "rebuild/rebuild_driver.h"
+#include "drivers/operations.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "drivers/operations.h"
-#include "drivers/stream_selection.h"
-#include "drivers/title_chain.h"
-#include "tests/rebuild/rebuild_harness.h"
+#include "workspace/stream_boxes.h"
+#include "workspace/title_chain.h"
+#include "tests/support/harness.h"
 
 namespace vantrel::testing {
 namespace {
@@ -36,7 +35,7 @@ class RebuildDriver : public ::testing::Test {
     EXPECT_TRUE(bench.ws.buttons.demux);
     EXPECT_TRUE(bench.ws.buttons.rebuild);
     EXPECT_FALSE(bench.ws.session.state.DemuxActive);
-    EXPECT_FALSE(bench.ws.session.state.InputStream);
+    EXPECT_FALSE(heldOpen(firstPath) || heldOpen(secondPath));
     EXPECT_EQ(bench.host.panels[0], "Ready");
     EXPECT_EQ(bench.host.panels[1], "");
     ASSERT_GE(bench.host.lines.size(), 2u);
@@ -55,7 +54,7 @@ TEST_F(RebuildDriver, AChainBecomesOneOutputWithTheFilesInOrder) {
   for (std::string folder : {bench.dir.path(), bench.dir.path() + "/"}) {
     bench.host.lines.clear();
     bench.ws.options.workdir = folder;
-    bRebuildClick(bench.ws);
+    rebuildTitle(bench.ws);
 
     const std::string output = bench.dir.file("FEATURE_1_MERGED.rebuilt.EVO");
     EXPECT_THAT(bench.host.lines,
@@ -73,7 +72,7 @@ TEST_F(RebuildDriver, AChainBecomesOneOutputWithTheFilesInOrder) {
 
 TEST_F(RebuildDriver, WithoutContinueOnlyTheChosenFileIsRebuilt) {
   bench.ws.options.continueChain = false;
-  bRebuildClick(bench.ws);
+  rebuildTitle(bench.ws);
   EXPECT_EQ(summary(readFileBytes(bench.dir.file("FEATURE_1.rebuilt.EVO"))), "89 N E0 88 89 20");
   EXPECT_THAT(bench.host.text(), Not(HasSubstr("FEATURE_2")));
   expectWindowBack();
@@ -83,9 +82,9 @@ TEST_F(RebuildDriver, CancelInTheFirstFileLeavesTheSecondUnopened) {
   Title big;
   big.nav().filler(400);
   bench.dir.write("HVDVD_TS/FEATURE_1.EVO", big.bytes());
-  bench.host.onPump = [&] { bCancelClick(bench.ws); };
+  bench.host.onPump = [&] { requestCancel(bench.ws); };
 
-  bRebuildClick(bench.ws);
+  rebuildTitle(bench.ws);
   EXPECT_THAT(bench.host.questions, ElementsAre("Are you sure to stop demuxing?"));
   EXPECT_THAT(bench.host.text(), HasSubstr("Cancelled.\n"));
   EXPECT_THAT(bench.host.text(), Not(HasSubstr("FEATURE_2")));
@@ -98,8 +97,8 @@ TEST_F(RebuildDriver, CancelInTheFirstFileLeavesTheSecondUnopened) {
 TEST_F(RebuildDriver, AnOutputThatIsASourceFileIsRefused) {
   const std::string output = bench.dir.file("FEATURE_1_MERGED.rebuilt.EVO");
   ASSERT_EQ(::symlink(secondPath.c_str(), output.c_str()), 0);
-  bRebuildClick(bench.ws);
-  EXPECT_THAT(bench.host.lines, ElementsAre(outputOverSourceLine(output), "Done.", ""));
+  rebuildTitle(bench.ws);
+  EXPECT_THAT(bench.host.lines, ElementsAre("[re]" + outputOverSourceMessage(output) + "[/re]", "Done.", ""));
   EXPECT_EQ(readFileBytes(secondPath), second.bytes());
   expectWindowBack();
 }
@@ -115,7 +114,7 @@ TEST_F(RebuildDriver, WithoutAReadEvoOfThisSourceTheSourceIsReadFirst) {
     box->ticked = true;
   bench.ws.options.autoDemux = true;  // not started by this scan
 
-  bRebuildClick(bench.ws);
+  rebuildTitle(bench.ws);
   const std::string output = bench.dir.file("FEATURE_1_MERGED.rebuilt.EVO");
   EXPECT_EQ(summary(readFileBytes(output)), "89 N E0 88 89 20 N E0 88 89 20");
   EXPECT_THAT(bench.host.text(), HasSubstr("Reading...\n"));
@@ -128,14 +127,14 @@ TEST_F(RebuildDriver, WithoutAReadEvoOfThisSourceTheSourceIsReadFirst) {
   // With no scan and nothing ticked every stream found is kept.
   bench.ws.catalogueOrigin = CatalogueOrigin::None;
   Resetcbs(bench.ws.boxes, bench.ws.buttons, firstPath);
-  bRebuildClick(bench.ws);
+  rebuildTitle(bench.ws);
   EXPECT_EQ(summary(readFileBytes(output)), "8A N E0 88 89 8A 20 21 N E0 88 89 8A 20 21");
 }
 
-TEST_F(RebuildDriver, AutoRebuildFollowsReadEvoWithoutASecondScan) {
+TEST_F(RebuildDriver, RebuildAfterReadEvoOfTheSourceDoesNotScanAgain) {
   bench.ws.catalogueOrigin = CatalogueOrigin::None;
-  bench.ws.options.autoRebuild = true;
-  bReadEVOClick(bench.ws, bRebuildClick);
+  scanTitle(bench.ws);
+  rebuildTitle(bench.ws);
   EXPECT_EQ(summary(readFileBytes(bench.dir.file("FEATURE_1_MERGED.rebuilt.EVO"))),
             "8A N E0 88 89 8A 20 21 N E0 88 89 8A 20 21");
   EXPECT_THAT(bench.host.text(), Not(HasSubstr("Rebuild reads the streams")));
@@ -146,7 +145,7 @@ TEST_F(RebuildDriver, NothingIsWrittenWhenTheSourceCannotBeReadOrNothingIsTicked
   const std::string output = bench.dir.file("FEATURE_1_MERGED.rebuilt.EVO");
   bench.ws.catalogueSource = bench.dir.file("HVDVD_TS/OTHER_1.EVO");
   ASSERT_EQ(::unlink(firstPath.c_str()), 0);
-  bRebuildClick(bench.ws);
+  rebuildTitle(bench.ws);
   EXPECT_THAT(bench.host.text(), HasSubstr("[re]Cannot open file \"" + firstPath + "\"."));
   EXPECT_FALSE(fileExists(output));
   EXPECT_EQ(bench.ws.errorsLogged, 1);
@@ -158,7 +157,7 @@ TEST_F(RebuildDriver, NothingIsWrittenWhenTheSourceCannotBeReadOrNothingIsTicked
   for (auto& box : bench.ws.boxes.video) box.ticked = false;
   for (auto& box : bench.ws.boxes.subpicture) box.ticked = false;
   bench.host.lines.clear();
-  bRebuildClick(bench.ws);
+  rebuildTitle(bench.ws);
   EXPECT_THAT(bench.host.lines,
               ElementsAre("[re]Rebuild needs at least one ticked stream that Read EVO found.[/re]",
                           "Done.", ""));
@@ -167,7 +166,7 @@ TEST_F(RebuildDriver, NothingIsWrittenWhenTheSourceCannotBeReadOrNothingIsTicked
 
 TEST_F(RebuildDriver, FileErrorsAreLoggedInRedAndTheWindowComesBack) {
   bench.ws.options.workdir = bench.dir.file("missing");
-  bRebuildClick(bench.ws);
+  rebuildTitle(bench.ws);
   EXPECT_THAT(bench.host.lines[0], StartsWith("[re]Cannot create file \"" + bench.dir.file("missing/")));
   EXPECT_THAT(bench.host.text(), Not(HasSubstr("Opening file")));
   expectWindowBack();
@@ -176,7 +175,7 @@ TEST_F(RebuildDriver, FileErrorsAreLoggedInRedAndTheWindowComesBack) {
   bench.host.lines.clear();
   bench.ws.options.workdir = bench.dir.path();
   ASSERT_EQ(::unlink(firstPath.c_str()), 0);
-  bRebuildClick(bench.ws);
+  rebuildTitle(bench.ws);
   EXPECT_THAT(bench.host.text(), HasSubstr("[re]Cannot open file \"" + firstPath + "\"."));
   EXPECT_TRUE(fileExists(bench.dir.file("FEATURE_1_MERGED.rebuilt.EVO")));
   EXPECT_TRUE(readFileBytes(bench.dir.file("FEATURE_1_MERGED.rebuilt.EVO")).empty());

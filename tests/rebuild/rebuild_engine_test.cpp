@@ -7,9 +7,9 @@
 #include <map>
 #include <thread>
 
-#include "common/recording_host.h"
+#include "tests/support/recording_host.h"
 #include "engine/demux.h"
-#include "tests/rebuild/rebuild_harness.h"
+#include "tests/support/harness.h"
 
 namespace vantrel::testing {
 namespace {
@@ -24,13 +24,11 @@ class RebuildEngine : public ::testing::Test {
   Bytes run(const Title& title) { return run(title, planFromWorkspace(bench.ws)); }
 
   Bytes run(const Title& title, const RebuildPlan& plan, int64_t startAt = 0) {
-    ProcessingState& state = bench.ws.session.state;
-    state.InputStream = InputFile::open(bench.dir.write("src.EVO", title.bytes()));
-    state.InputStream->seek(startAt);
+    const auto in = InputFile::open(bench.dir.write("src.EVO", title.bytes()));
+    in->seek(startAt);
     auto out = OutputFile::create(bench.dir.file("out.EVO"));
-    Rebuild(bench.ws, plan, numbers, *out);
+    Rebuild(bench.ws, *in, plan, numbers, *out);
     out->close();
-    state.InputStream.reset();
     return readFileBytes(bench.dir.file("out.EVO"));
   }
 
@@ -88,7 +86,7 @@ TEST_F(RebuildEngine, EveryKeptPackOfALongTitleIsWrittenOnceAndWhole) {
   for (int vobu = 0; vobu < 6; ++vobu) title.nav().filler(57).video(0xE0);
   Bytes tail = psmux::navigationPack(9999, {});
   tail.resize(1000);
-  title.raw(tail);
+  title.add(tail);
   const std::vector<uint8_t> ids{0xE0, 0x88, 0x89, 0x8A, 0x20, 0x21};
   auto expectedScrs = [&](bool dropSome) {
     std::vector<uint64_t> kept;
@@ -127,8 +125,7 @@ TEST_F(RebuildEngine, TheEngineFindsExactlyTheKeptStreamsInTheRebuiltTitle) {
   Session again(host);
   again.options.details = false;
   again.options.fastCheck = false;
-  again.state.InputStream = InputFile::open(bench.dir.write("again.EVO", out));
-  demux(again, ScanMode);
+  demux(again, ScanMode, *InputFile::open(bench.dir.write("again.EVO", out)));
 
   std::array<int32_t, kAudioSlots> audio;
   audio.fill(-1);
@@ -173,7 +170,7 @@ TEST_F(RebuildEngine, NavigationPacksDescribeTheKeptStreamsAndTheTitleTimes) {
   Bytes flagged = psmux::navigationPack(0, {});
   flagged[23] |= 0x03;                          // fixed_flag, CSPS_flag
   flagged[24] = uint8_t(0xA0 | (flagged[24] & 0x1F));  // lock flags, marker
-  title.raw(flagged).filler(1).nav();
+  title.add(flagged).filler(1).nav();
   bench.scanned(source(), {0xE0, 0x88, 0x89, 0x8A, 0x20, 0x21}, 0x12345678, 0x9ABCDEF0);
   bench.ws.boxes.audio[1].ticked = false;
   bench.ws.boxes.subpicture[0].ticked = false;
@@ -216,7 +213,7 @@ TEST_F(RebuildEngine, ANavigationPackWithoutItsDsiHeaderKeepsItsDsi) {
   Bytes broken = psmux::navigationPack(0, {.firstVideoPtm = 0x11, .audioSync = {7, 7}});
   broken[1292] = 0xF2;  // packet length no longer 755
   Title title;
-  title.raw(broken);
+  title.add(broken);
   bench.scanned(source(), {0xE0, 0x80, 0x81}, 0x55555555, 0x66666666);
   Bytes out = run(title);
   ASSERT_EQ(out.size(), broken.size());
@@ -243,12 +240,22 @@ TEST_F(RebuildEngine, IdentifiersWithoutANewNumberKeepTheirValue) {
   EXPECT_EQ(summary(run(title)), "8A N 88 84 35 C0");
 }
 
+// MPEG audio streams C0 and C1 are no E-AC-3 substreams of those numbers:
+// unticking E-AC-3 C0 and renumbering C1 to C0 leaves them as they are.
+TEST_F(RebuildEngine, MpegAudioIsNotTakenForTheSubstreamOfItsNumber) {
+  Title title;
+  title.nav().audio(0xC0).audio(0xC1).mpegAudio(0xC0).mpegAudio(0xC1);
+  bench.scanned(source(), {0xC0, 0xC1});
+  bench.ws.boxes.audio[0].ticked = false;
+  EXPECT_EQ(summary(run(title)), "N C0 C0 C1");
+}
+
 TEST_F(RebuildEngine, ANumberThatWouldNameAnotherCodecIsNotGiven) {
   // Eight E-AC-3 streams take numbers 0-7; AC-3 80 as the ninth kept audio
   // stream would become 88, a DTS identifier.
   RebuildPlan plan = planFromWorkspace(bench.ws);
-  for (int slot = 0; slot < 8; ++slot) plan.audio[size_t(slot)] = 0xC0 + slot;
-  plan.audio[8] = 0x80;
+  for (int slot = 0; slot < 8; ++slot) plan.ids.audio[size_t(slot)] = 0xC0 + slot;
+  plan.ids.audio[8] = 0x80;
   for (int slot = 0; slot < 9; ++slot) plan.keep.audio[size_t(slot)] = true;
   Title title;
   title.nav().audio(0x80).audio(0xC7);
@@ -308,7 +315,7 @@ TEST_F(RebuildEngine, DamagedInputIsSkippedOrCopiedWithoutReadingPastIt) {
   Bytes tail = psmux::navigationPack(9, {});
   tail.resize(100);
   Title title;
-  title.nav().video(0xE1).raw(garbage).raw(dvdPack).raw(tail);
+  title.nav().video(0xE1).add(garbage).add(dvdPack).add(tail);
   bench.scanned(source(), {0xE0, 0xE1});
   bench.ws.boxes.video[1].ticked = false;
 

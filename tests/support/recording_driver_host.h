@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "common/recording_host.h"
-#include "drivers/workspace.h"
+#include "tests/support/recording_host.h"
+#include "workspace/workspace.h"
 
 namespace vantrel::testing {
 

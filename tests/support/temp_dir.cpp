@@ -24,6 +24,16 @@ TempDir::~TempDir() {
 
 std::string TempDir::file(const std::string& name) const { return path_ + "/" + name; }
 
+bool heldOpen(const std::string& path) {
+  std::error_code error;
+  const fs::path wanted = fs::weakly_canonical(path, error);
+  for (const auto& entry : fs::directory_iterator("/proc/self/fd", error)) {
+    std::error_code ignored;
+    if (fs::read_symlink(entry.path(), ignored) == wanted) return true;
+  }
+  return false;
+}
+
 std::string TempDir::write(const std::string& name, const std::vector<uint8_t>& bytes) const {
   std::string full = file(name);
   fs::create_directories(fs::path(full).parent_path());

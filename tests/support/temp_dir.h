@@ -30,6 +30,10 @@ class TempDir {
 std::vector<uint8_t> readFileBytes(const std::string& path);
 std::string readFileText(const std::string& path);
 
+// True while this process holds `path` open (a descriptor in /proc/self/fd
+// names it).
+bool heldOpen(const std::string& path);
+
 // The folder of real sample files made by others ("" when it is absent).
 std::string realSamplesDir();
 

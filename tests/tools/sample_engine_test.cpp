@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "common/recording_host.h"
+#include "tests/support/recording_host.h"
 #include "drivers/operations.h"
-#include "drivers/source_paths.h"
+#include "workspace/source_paths.h"
 #include "tests/support/recording_driver_host.h"
 #include "tests/support/temp_dir.h"
 #include "tests/tools/pack_walker.h"
@@ -40,7 +40,7 @@ struct SampleRun {
 
 TEST(SampleDiscEngine, ReadEvoCataloguesEveryStreamOfBothFiles) {
   SampleRun run;
-  bReadEVOClick(run.ws);
+  scanTitle(run.ws);
   // Stream and copy-control lines once per file; the navigation lines name
   // each file's own VOB number and times.
   const std::pair<const char*, long> expected[] = {
@@ -70,8 +70,8 @@ TEST(SampleDiscEngine, ReadEvoCataloguesEveryStreamOfBothFiles) {
 
 TEST(SampleDiscEngine, DemuxGivesBackTheElementaryStreams) {
   SampleRun run;
-  bReadEVOClick(run.ws);
-  bDemuxClick(run.ws);
+  scanTitle(run.ws);
+  demuxTitle(run.ws);
   std::vector<Bytes> outputs;
   for (const auto& entry : std::filesystem::directory_iterator(run.dir.path())) {
     outputs.push_back(readFileBytes(entry.path().string()));

@@ -2,10 +2,11 @@
 
 #include <string>
 
+#include "common/file_io.h"
 #include "common/host.h"
-#include "drivers/stream_selection.h"
 #include "engine/run_observer.h"
 #include "engine/session.h"
+#include "workspace/stream_boxes.h"
 
 namespace vantrel {
 
@@ -20,8 +21,8 @@ class DriverHost : public Host {
   }
 };
 
-// Options of the Options page that the drivers read (the engine's own are in
-// Session::options).
+// Options of the Options page that the operations read (the engine's own
+// are in Session::options).
 struct DriverOptions {
   std::string workdir;  // "Output folder"; empty: the current folder
   std::string videoExt = "mpv";
@@ -74,7 +75,14 @@ struct Workspace {
     host.log("[re]" + message + "[/re]");
     if (session.observer) session.observer->errorReported(message);
   }
-  // The input file that a driver just opened.
+  // How every run ends: "Done.", an empty line and the status "Ready".
+  void logDone() {
+    host.log("Done.");
+    host.log("");
+    host.slog("Ready", 0);
+    host.slog("", 1);
+  }
+  // The input file that an operation just opened.
   void fileOpened(const InputFile& file) {
     if (session.observer) session.observer->fileOpened(file.path(), file.size());
   }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "drivers/workspace.h"
+#include "workspace/workspace.h"
 
 namespace vantrel {
 

@@ -1,7 +1,9 @@
-#include "drivers/title_chain.h"
+#include "workspace/title_chain.h"
 
 #include "common/file_io.h"
 #include "common/path_rules.h"
+#include "engine/progress.h"
+#include "workspace/workspace.h"
 
 namespace vantrel {
 
@@ -38,8 +40,25 @@ std::string outputOverSourceMessage(const std::string& outputPath) {
          "\". It is a source file of this title and would be destroyed.";
 }
 
-std::string outputOverSourceLine(const std::string& outputPath) {
-  return "[re]" + outputOverSourceMessage(outputPath) + "[/re]";
+void runChain(const std::vector<std::string>& chain, const std::function<bool()>& goOn,
+              const std::function<void(const std::string& file)>& perFile) {
+  for (size_t i = 0; i < chain.size(); ++i) {
+    if (i > 0 && !goOn()) return;
+    perFile(chain[i]);
+  }
+}
+
+std::unique_ptr<InputFile> openChainFile(Workspace& ws, const std::string& path,
+                                         const char* panel) {
+  ws.host.log("Opening file [b]" + fileNamePart(path) + "[/b]");
+  if (panel) ws.host.slog(panel, 0);
+  std::unique_ptr<InputFile> file = InputFile::open(path);
+  ws.fileOpened(*file);
+  return file;
+}
+
+std::string fileSizeLine(const InputFile& file) {
+  return "File size: " + std::to_string(file.size() / kMiB) + " Mbytes.";
 }
 
 }  // namespace vantrel

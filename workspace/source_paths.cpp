@@ -1,4 +1,4 @@
-#include "drivers/source_paths.h"
+#include "workspace/source_paths.h"
 
 #include "common/path_rules.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "engine/selection.h"
-#include "engine/stream_ids.h"
+#include "engine/stream_table.h"
 
 namespace vantrel {
 
@@ -20,12 +20,8 @@ struct StreamBox {
 
 // The 56 stream check boxes (cbVideo0-7, cbAudio00-15, cbSub00-31). The
 // window mirrors this model; only cbVideo0 and cbVideo1 ever hold a stream.
-struct StreamBoxes {
+struct StreamBoxes : PerKind<StreamBox, kVideoBoxes> {
   StreamBoxes();
-  std::array<StreamBox, kVideoBoxes> video;
-  std::array<StreamBox, kAudioSlots> audio;
-  std::array<StreamBox, kSubpictureSlots> subpicture;
-
   bool anyTicked() const;
   Selection selection() const;  // the ticked state of the slots the engine uses
   bool operator==(const StreamBoxes&) const = default;
@@ -44,24 +40,22 @@ struct OperationButtons {
   bool operator==(const OperationButtons&) const = default;
 };
 
-// Kind names of a catalogue value; empty for a value of no known kind.
-std::string VideoStreamName(int32_t value);
-std::string AudioStreamName(int32_t value);
-std::string SubpictureStreamName(int32_t value);
+// The kind name of a catalogue value ("DD+.stream"; "No audio stream" for
+// an empty slot); empty for a value of no known kind.
+std::string streamName(StreamKind kind, int32_t value);
 
 // Disables, unticks and clears every box ("No video stream", "No audio
-// stream", "No subpicture"), then applies cbVideoClick.
+// stream", "No subpicture"), then applies the selection to the buttons.
 void Resetcbs(StreamBoxes& boxes, OperationButtons& buttons, const std::string& sourcePath);
 
 // Enables, ticks and captions a box per catalogued stream
 // ("MPEG-2.stream.0", "DD+.stream.03", "Ext.Subpicture.12").
-void LabelStreamBoxes(StreamBoxes& boxes, const std::array<int32_t, kVideoSlots>& video,
-                      const std::array<int32_t, kAudioSlots>& audio,
-                      const std::array<int32_t, kSubpictureSlots>& subpicture);
+void LabelStreamBoxes(StreamBoxes& boxes, const PerKind<int32_t>& catalogue);
 
-// The shared click rule: Demux is enabled when any box is ticked; for an
-// ".EVO" source Rebuild follows Demux, for others it keeps its state.
-void cbVideoClick(const StreamBoxes& boxes, OperationButtons& buttons,
-                  const std::string& sourcePath);
+// The rule every change of a box's tick runs: Demux is enabled when any box
+// is ticked; for an ".EVO" source Rebuild follows Demux, for others it keeps
+// its state.
+void updateOperationButtons(const StreamBoxes& boxes, OperationButtons& buttons,
+                            const std::string& sourcePath);
 
 }  // namespace vantrel

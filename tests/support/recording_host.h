@@ -37,6 +37,11 @@ class BasicRecordingHost : public Base {
   void showPage(int index) override { pages.push_back(index); }
   void setCancelEnabled(bool enabled) override { cancelEnabledHistory.push_back(enabled); }
 
+  bool has(std::string_view line) const {
+    for (const auto& l : lines)
+      if (l == line) return true;
+    return false;
+  }
   // The log lines joined with '\n', handy for EXPECT_THAT on substrings.
   std::string text() const {
     std::string all;

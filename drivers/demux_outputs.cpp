@@ -1,0 +1,39 @@
+#include "drivers/demux_outputs.h"
+
+#include <exception>
+
+namespace vantrel {
+
+void DemuxOutputs::create(StreamKind kind, int slot, const std::string& path) {
+  std::unique_ptr<OutputFile>& file = files_[kind][size_t(slot)];
+  file = OutputFile::create(path);
+  ws_.host.log("Creating " + path);
+  ws_.outputCreated(*file);
+}
+
+PayloadTargets DemuxOutputs::targets(const Selection& selection) const {
+  PayloadTargets targets;
+  for (StreamKind kind : kStreamKinds)
+    for (size_t slot = 0; slot < selection[kind].size(); ++slot)
+      if (selection[kind][slot]) targets[kind][slot] = files_[kind][slot].get();
+  return targets;
+}
+
+void DemuxOutputs::close() {
+  std::exception_ptr first;
+  for (StreamKind kind : kStreamKinds) {
+    for (std::unique_ptr<OutputFile>& file : files_[kind]) {
+      if (!file) continue;
+      try {
+        file->close();
+      } catch (...) {
+        if (!first) first = std::current_exception();
+      }
+      ws_.outputClosed(*file);
+      file.reset();
+    }
+  }
+  if (first) std::rethrow_exception(first);
+}
+
+}  // namespace vantrel
