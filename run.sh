@@ -7,11 +7,12 @@
 #   ./run.sh                 the main job on the sample
 #   ./run.sh --streams v0    extra options for the main job
 #   ./run.sh read FILE ...   any vantrel-cli command line
+#   ./run.sh mkv samples     the sample's title as out/Sample Title.mkv
 #   ./run.sh gui             the window, on the sample
 set -euo pipefail
 cd "$(dirname "$0")"
 source tools/scripts/ensure_packages.sh
-packages=(build-essential cmake ninja-build pkg-config libexpat1-dev nlohmann-json3-dev)
+packages=(build-essential cmake ninja-build pkg-config libexpat1-dev nlohmann-json3-dev mkvtoolnix)
 [ "${1:-}" = gui ] && packages+=(qt6-base-dev libgl-dev libjpeg-dev)
 ensure_packages "${packages[@]}"
 
@@ -25,7 +26,12 @@ case "${1:-}" in
     shift
     exec "$build/app/vantrel" "$(pwd)/$sample" "$@"
     ;;
-  read|demux|rebuild|xpl|vti|-h|--help|--version)
+  mkv)
+    # Like the main job, into ./out unless told otherwise.
+    case " $* " in *" -o "*|*" --output "*) ;; *) set -- "$@" -o out ;; esac
+    exec "$build/cli/vantrel-cli" "$@"
+    ;;
+  read|demux|rebuild|xpl|vti|titles|-h|--help|--version)
     exec "$build/cli/vantrel-cli" "$@"
     ;;
 esac

@@ -14,7 +14,8 @@ bool parseInt(const std::string& text, int& value) {
 }
 
 bool isCommand(const std::string& word) {
-  return word == "read" || word == "demux" || word == "rebuild" || word == "xpl" || word == "vti";
+  return word == "read" || word == "demux" || word == "rebuild" || word == "xpl" || word == "vti" ||
+         word == "titles" || word == "mkv";
 }
 
 }  // namespace
@@ -82,6 +83,13 @@ std::optional<std::string> parseArguments(const std::vector<std::string>& args, 
       if (!value(o.source)) return "option --source needs a file";
     } else if (arg == "--chapters") {
       o.chapters = true;
+    } else if (arg == "--title") {
+      int number = 0;
+      if (!value(text) || !parseInt(text, number) || number < 1)
+        return "option --title needs a title number from 1";
+      o.title = number;
+    } else if (arg == "--keep-streams") {
+      o.keepStreams = true;
     } else if (arg == "--json") {
       o.json = true;
     } else if (arg.size() > 1 && arg[0] == '-') {
@@ -111,6 +119,11 @@ Commands:
   rebuild FILE          read the title, then write a .rebuilt.EVO keeping the chosen streams
   xpl PLAYLIST          read an HD DVD playlist (VPLST000.XPL)
   vti FILE_OR_FOLDER    read an HD DVD title set information file (HVA00001.VTI)
+  titles DISC           list every title of the disc's playlists (DISC: the disc
+                        folder, its HVDVD_TS folder or a playlist)
+  mkv DISC_OR_EVO       write a title as a Matroska file with mkvmerge: video,
+                        audio with names, languages and syncs, chapters;
+                        subpictures stay beside it as .sup files
 
 Options:
   -o, --output DIR      output folder (default: the current folder)
@@ -128,6 +141,8 @@ Options:
   --adv                 rebuild: keep the advanced-content packs
   --source FILE         xpl: the source file whose title to keep
   --chapters            xpl: write the chapters of that title
+  --title N             mkv: the title of the disc (default: the longest)
+  --keep-streams        mkv: keep the demuxed streams (DIR/TITLE.streams)
   --json                print one JSON document of what the run found (files,
                         title, streams with their codec parameters, playlist,
                         title set, files written, errors) on standard output;

@@ -27,6 +27,8 @@ struct CliOptions {
   bool advancedPacks = false;  // rebuild --adv
   std::string source;          // xpl --source
   bool chapters = false;       // xpl --chapters
+  std::optional<int> title;    // mkv --title
+  bool keepStreams = false;    // mkv --keep-streams
   bool json = false;
   bool help = false;
   bool version = false;

@@ -24,6 +24,8 @@ int runDemux(CliContext& context);
 int runRebuild(CliContext& context);  // Read EVO, then Rebuild of the chosen streams
 int runXpl(CliContext& context);      // Read XPL, optionally Write chapters
 int runVti(CliContext& context);      // Read VTI
+int runTitles(CliContext& context);   // every title of a disc's playlists
+int runMkv(CliContext& context);      // a title as a Matroska file, by mkvmerge
 
 // Chooses the source file as the window does and copies the options.
 void prepareWorkspace(CliContext& context, const std::string& source);

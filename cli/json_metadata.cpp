@@ -8,18 +8,6 @@ namespace vantrel::cli {
 
 namespace {
 
-std::string_view trackKindName(TrackKind kind) {
-  switch (kind) {
-    case TrackKind::Video:
-      return "video";
-    case TrackKind::Audio:
-      return "audio";
-    case TrackKind::Subtitle:
-      break;
-  }
-  return "subtitle";
-}
-
 Json trackJson(const ListedTrack& track) {
   Json t = Json::object();
   t["kind"] = trackKindName(track.kind);
@@ -96,6 +84,18 @@ std::string_view cutPartName(VtiCut::Part part) {
 }
 
 }  // namespace
+
+std::string_view trackKindName(TrackKind kind) {
+  switch (kind) {
+    case TrackKind::Video:
+      return "video";
+    case TrackKind::Audio:
+      return "audio";
+    case TrackKind::Subtitle:
+      break;
+  }
+  return "subtitle";
+}
 
 Json playlistJson(const std::string& path, int64_t size, const Playlist& playlist,
                   const PlaylistTitle* title, const TitleListing* listing) {

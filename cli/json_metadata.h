@@ -12,6 +12,8 @@
 
 namespace vantrel::cli {
 
+std::string_view trackKindName(TrackKind kind);  // "video", "audio", "subtitle"
+
 // The playlist, and when a title plays the source its name, duration,
 // tracks with their labels and languages and chapters with their disc times.
 Json playlistJson(const std::string& path, int64_t size, const Playlist& playlist,

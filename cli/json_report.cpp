@@ -94,8 +94,10 @@ void JsonReport::readFinished(const Workspace& ws) {
 }
 
 Json JsonReport::document() const {
-  const bool readsTitle = command_ == "read" || command_ == "demux" || command_ == "rebuild";
-  const bool writes = command_ == "demux" || command_ == "rebuild" || command_ == "xpl";
+  const bool readsTitle =
+      command_ == "read" || command_ == "demux" || command_ == "rebuild" || command_ == "mkv";
+  const bool writes =
+      command_ == "demux" || command_ == "rebuild" || command_ == "xpl" || command_ == "mkv";
   Json doc = Json::object();
   doc["report_version"] = kReportVersion;
   doc["program"] = {{"name", kProgramName}, {"version", kProgramVersion}};
@@ -108,6 +110,7 @@ Json JsonReport::document() const {
   }
   if (playlist_) doc["playlist"] = *playlist_;
   if (titleSet_) doc["title_set"] = *titleSet_;
+  for (const auto& [key, value] : sections_) doc[key] = value;
   if (writes) {
     Json outputs = Json::array();
     for (const OutputFacts& o : outputs_) {

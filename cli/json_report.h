@@ -27,6 +27,10 @@ class JsonReport : public RunObserver, public MetadataObserver {
   // The writing run starts.
   void startWriting() { writing_ = true; }
   void setInterrupted() { interrupted_ = true; }
+  // A section of a command's own, placed before `outputs`.
+  void setSection(const std::string& key, Json value) { sections_.emplace_back(key, std::move(value)); }
+  // The outputs so far were intermediate: the command lists its own.
+  void clearOutputs() { outputs_.clear(); }
 
   Json document() const;
   // The document as UTF-8 text; bytes of a path that are not UTF-8 become
@@ -72,6 +76,7 @@ class JsonReport : public RunObserver, public MetadataObserver {
   std::vector<std::string> errors_;
   std::optional<Json> playlist_;
   std::optional<Json> titleSet_;
+  std::vector<std::pair<std::string, Json>> sections_;
 };
 
 }  // namespace vantrel::cli

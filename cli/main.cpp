@@ -25,6 +25,8 @@ int runCommand(vantrel::cli::CliContext& context) {
   if (command == "rebuild") return runRebuild(context);
   if (command == "xpl") return runXpl(context);
   if (command == "vti") return runVti(context);
+  if (command == "titles") return runTitles(context);
+  if (command == "mkv") return runMkv(context);
   context.ws.logError("The command " + command + " is not available in this build.");
   return 1;
 }

@@ -46,7 +46,10 @@ int64_t discMilliseconds(std::string_view timeCode, TimeBase base) {
 }
 
 std::string discTimeText(std::string_view timeCode, TimeBase base) {
-  const int64_t ms = discMilliseconds(timeCode, base);
+  return clockText(discMilliseconds(timeCode, base));
+}
+
+std::string clockText(int64_t ms) {
   return zeroPadded(ms / 3'600'000, 2) + ":" + zeroPadded(ms / 60'000 % 60, 2) + ":" +
          zeroPadded(ms / 1000 % 60, 2) + "." + zeroPadded(ms % 1000, 3);
 }

@@ -27,6 +27,10 @@ int64_t timeCodeTicks(std::string_view timeCode, TimeBase base);
 // The time code as disc time in milliseconds, rounded to the nearest.
 int64_t discMilliseconds(std::string_view timeCode, TimeBase base);
 
+// Milliseconds as "HH:MM:SS.mmm" (hours with at least two digits), the form
+// of chapter files.
+std::string clockText(int64_t ms);
+
 // The time code as disc time "HH:MM:SS.mmm" (hours with at least two digits),
 // the form of chapter files: 01:00:00:00 at 60fps -> 01:00:03.600.
 std::string discTimeText(std::string_view timeCode, TimeBase base);

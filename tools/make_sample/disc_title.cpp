@@ -168,7 +168,9 @@ class DiscWriter {
       }
       default: {
         const int left = 220 + 30 * int(index) + 400 * angle;
-        return encodeAudio(setup_, {name, stream.codec, left, left * 3 / 2, secondsText(to - from)}, first);
+        return encodeAudio(setup_,
+                           {name, stream.codec, left, left * 3 / 2, secondsText(to - from), stream.channels, stream.bits},
+                           first);
       }
     }
   }
@@ -177,7 +179,9 @@ class DiscWriter {
     std::vector<TitleStream> streams;
     for (size_t i = 0; i < title.streams.size(); ++i) {
       const DiscStream& stream = title.streams[i];
-      streams.push_back({attributeOf(stream.codec).codec, stream.codec, stream.id, 0x01, unitsOf(title, i, angle)});
+      // LPCM's header: quantization (16, 20, 24 bits), 48 kHz, channels - 1.
+      const uint8_t lpcmFormat = uint8_t((stream.bits - 16) / 4 << 6 | (stream.channels - 1));
+      streams.push_back({attributeOf(stream.codec).codec, stream.codec, stream.id, lpcmFormat, unitsOf(title, i, angle)});
     }
     return streams;
   }

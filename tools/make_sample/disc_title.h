@@ -37,6 +37,8 @@ struct DiscStream {
   std::string languageExtension = "00";  // after the language: "09" forced captions, ...
   double start = 0;  // seconds into the title where its first unit lies (audio, subpictures; may be < 0)
   double end = 0;    // seconds into the title where it stops; 0: the end of the title
+  int channels = 2;  // LPCM: its channels (a tone each) and bits per sample (16, 20, 24)
+  int bits = 16;
 };
 
 struct DiscTitle {

@@ -108,13 +108,14 @@ std::vector<AccessUnit> audioUnits(const Bytes& stream, const std::vector<ProbeR
 }
 
 std::vector<AccessUnit> lpcmUnits(const Bytes& samples, int channels, int sampleRate,
-                                  int samplesPerUnit, uint64_t firstPts) {
+                                  int samplesPerUnit, uint64_t firstPts, int bits) {
   if (channels <= 0 || sampleRate <= 0 || samplesPerUnit <= 0) {
     throw std::invalid_argument("LPCM layout needs channels, a sample rate and a unit size");
   }
-  const size_t frameBytes = size_t(channels) * 2;
-  const size_t unitBytes = frameBytes * size_t(samplesPerUnit);
-  const size_t whole = samples.size() / frameBytes * frameBytes;  // drop a torn sample period
+  const size_t periodsPerGranule = bits == 16 ? 1 : 4;  // whole groups of samples
+  const size_t granuleBytes = periodsPerGranule * size_t(channels) * size_t(bits) / 8;
+  const size_t unitBytes = granuleBytes * size_t(samplesPerUnit) / periodsPerGranule;
+  const size_t whole = samples.size() / granuleBytes * granuleBytes;  // drop a torn sample period
   std::vector<AccessUnit> units;
   uint64_t period = 0;
   for (size_t at = 0; at < whole; at += unitBytes) {
@@ -122,12 +123,28 @@ std::vector<AccessUnit> lpcmUnits(const Bytes& samples, int channels, int sample
     AccessUnit unit;
     unit.data.assign(samples.begin() + long(at), samples.begin() + long(at + size));
     unit.pts = firstPts + period * 90000 / uint64_t(sampleRate);
-    period += size / frameBytes;
+    period += size / granuleBytes * periodsPerGranule;
     unit.duration = uint32_t(firstPts + period * 90000 / uint64_t(sampleRate) - unit.pts);
     unit.randomAccess = true;
     units.push_back(std::move(unit));
   }
   return units;
+}
+
+Bytes packDvdLpcm(const Bytes& s24be, int channels, int bits) {
+  const size_t group = channels == 1 ? 2 : 4;
+  Bytes packed;
+  for (size_t at = 0; at + group * 3 <= s24be.size(); at += group * 3) {
+    const uint8_t* sample = s24be.data() + at;
+    for (size_t k = 0; k < group; ++k) packed.insert(packed.end(), sample + 3 * k, sample + 3 * k + 2);
+    for (size_t k = 0; k < group; ++k) {
+      if (bits == 24)
+        packed.push_back(sample[3 * k + 2]);
+      else if (k % 2 == 0)
+        packed.push_back(uint8_t((sample[3 * k + 2] & 0xF0) | sample[3 * k + 5] >> 4));
+    }
+  }
+  return packed;
 }
 
 SplitUnits splitUnits(std::vector<AccessUnit> units, uint64_t time, bool video) {

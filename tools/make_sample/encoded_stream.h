@@ -31,11 +31,17 @@ std::vector<AccessUnit> videoUnits(const Bytes& stream, const std::vector<ProbeR
 std::vector<AccessUnit> audioUnits(const Bytes& stream, const std::vector<ProbeRecord>& packets,
                                    Rational timeBase, uint64_t firstPts);
 
-// Interleaved big-endian 16-bit samples cut into units of `samplesPerUnit`
-// sample periods (the last one may be shorter). Throws std::invalid_argument
-// for a sample rate or unit size of 0.
+// DVD LPCM samples cut into units of `samplesPerUnit` sample periods (the
+// last one may be shorter; at 20 and 24 bits it holds whole groups of four
+// periods). Throws std::invalid_argument for a sample rate or unit size of 0.
 std::vector<AccessUnit> lpcmUnits(const Bytes& samples, int channels, int sampleRate,
-                                  int samplesPerUnit, uint64_t firstPts);
+                                  int samplesPerUnit, uint64_t firstPts, int bits = 16);
+
+// Big-endian 24-bit samples in the DVD LPCM layout of 20 or 24 bits: groups
+// of four samples (two in mono) in channel order, the upper 16 bits of each
+// first, then the low byte of each (24 bits) or its high nibble, two to a
+// byte (20 bits). A torn group at the end is dropped.
+Bytes packDvdLpcm(const Bytes& s24be, int channels, int bits);
 
 // Splits units (in decoding order) at `time`: video at the first picture
 // from which decoding can start whose PTS is at or after it, other streams

@@ -165,7 +165,32 @@ std::vector<psmux::AccessUnit> encodeVideo(const EncodeSetup& setup, const Video
   return units;
 }
 
+namespace {
+
+// LPCM of other channel counts and depths: a tone per channel, encoded as
+// big-endian samples and laid out as on discs.
+std::vector<psmux::AccessUnit> encodeLpcm(const EncodeSetup& setup, const AudioJob& job, uint64_t firstPts) {
+  std::string exprs;
+  for (int channel = 0; channel < job.channels; ++channel) {
+    exprs += (channel ? "|" : "") + std::string("0.25*sin(2*PI*") +
+             std::to_string(job.left + (job.right - job.left) * channel) + "*t)";
+  }
+  const bool wide = job.bits != 16;
+  auto arguments = concat(commonArguments(),
+                          {"-f", "lavfi", "-i",
+                           "aevalsrc=exprs=" + exprs + ":sample_rate=" + std::to_string(kSampleRate) +
+                               ":duration=" + job.duration,
+                           "-threads", "1", "-fflags", "+bitexact", "-flags", "+bitexact", "-c:a",
+                           wide ? "pcm_s24be" : "pcm_s16be", "-f", wide ? "s24be" : "s16be"});
+  Encoded encoded = encodeStream(setup, job.name, arguments, "pcm", {});
+  const psmux::Bytes samples = wide ? packDvdLpcm(encoded.bytes, job.channels, job.bits) : encoded.bytes;
+  return lpcmUnits(samples, job.channels, kSampleRate, kLpcmSamplesPerUnit, firstPts, job.bits);
+}
+
+}  // namespace
+
 std::vector<psmux::AccessUnit> encodeAudio(const EncodeSetup& setup, const AudioJob& job, uint64_t firstPts) {
+  if (job.codec == EsCodec::Lpcm && (job.channels != 2 || job.bits != 16)) return encodeLpcm(setup, job, firstPts);
   const CodecSettings& settings = settingsOf(job.codec);
   const std::string tone = "aevalsrc=exprs=0.25*sin(2*PI*" + std::to_string(job.left) +
                            "*t)|0.25*sin(2*PI*" + std::to_string(job.right) +

@@ -40,6 +40,10 @@ struct AudioJob {
   int left = 440;                              // tone frequencies in Hz
   int right = 660;
   std::string duration = "4.8";
+  // LPCM only: more channels (each a tone of its own) and 20 or 24 bits in
+  // the DVD layout.
+  int channels = 2;
+  int bits = 16;
 };
 
 // The first picture shown, or the first frame, gets firstPts. Video units
