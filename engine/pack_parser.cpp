@@ -14,7 +14,9 @@ PackParser::PackParser(Session& session, EngineMode mode, const PayloadTargets& 
       observer_(session.observer),
       options_(session.options),
       mode_(mode),
-      targets_(mode == DemuxMode ? targets : PayloadTargets{}) {}
+      targets_(mode == DemuxMode ? targets : PayloadTargets{}) {
+  pictureTail_.fill(kNoPictureTail);
+}
 
 void PackParser::parseChunk(const uint8_t* chunk, size_t length) {
   chunk_ = chunk;
@@ -242,8 +244,8 @@ void PackParser::streamPiece(size_t cursor, size_t piece) {
   const auto slot = size_t(current_.slot);
   if (current_.kind == StreamKind::Video && options_.countFrames &&
       (mode_ == ScanMode || options_.selection.video[slot]))
-    state_.FrameCount[slot] +=
-        countPictures(data, piece, codecInfo(current_.codec).pictureStartCode);
+    state_.FrameCount[slot] += countPictures(data, piece, codecInfo(current_.codec).pictureStartCode,
+                                             pictureTail_[slot]);
   if (mode_ == ScanMode && options_.details) reportStream(cursor, piece);
   if (mode_ == DemuxMode) {
     writePiece(data, piece);

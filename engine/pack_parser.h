@@ -125,6 +125,9 @@ class PackParser {
   bool claimedHere_ = false;  // this packet claimed its slot
   // First PTS of the stream most recently claimed, per kind.
   std::array<uint32_t, kStreamKinds.size()> firstPts_{};
+  // The last payload bytes of each video slot, for start codes split
+  // between packets or chunks.
+  std::array<uint32_t, kVideoSlots> pictureTail_;
 
   bool firstNavigation_ = true;
   bool firstCopyControl_ = true;

@@ -8,21 +8,28 @@ namespace vantrel {
 
 namespace {
 
-// A start code ends at `at` (1 <= at < length): data[at] is the code, the
-// byte before it 01, and the two before that zero, where positions before
-// the piece read as zero.
+// A start code ends at `at` (3 <= at < length): data[at] is the code, the
+// byte before it 01, and the two before that zero.
 bool startCodeEndsAt(const uint8_t* data, size_t at, uint8_t code) {
-  return data[at] == code && data[at - 1] == 0x01 && (at < 2 || data[at - 2] == 0) &&
-         (at < 3 || data[at - 3] == 0);
+  return data[at] == code && data[at - 1] == 0x01 && data[at - 2] == 0 && data[at - 3] == 0;
 }
 
 }  // namespace
 
-int countPictures(const uint8_t* data, size_t length, uint8_t code) {
+int countPictures(const uint8_t* data, size_t length, uint8_t code, uint32_t& tail) {
   int count = 0;
-  size_t at = 1;
-  // The first positions look before the piece: the register starts at zero.
-  for (; at < 3 && at < length; ++at) count += startCodeEndsAt(data, at, code);
+  // The first three positions look back into the bytes before the piece.
+  const size_t head = length < 3 ? length : 3;
+  uint32_t window = tail;
+  for (size_t at = 0; at < head; ++at) {
+    window = (window << 8) | data[at];
+    count += window == (0x00000100u | code);
+  }
+  if (length <= 3) {
+    tail = window & 0x00FFFFFF;
+    return count;
+  }
+  size_t at = 3;
 #if defined(__SSE2__)
   // Sixteen end positions at a time. Most blocks hold no "00 01" pair and
   // are passed after two compares; the others test all four bytes of every
@@ -41,6 +48,7 @@ int countPictures(const uint8_t* data, size_t length, uint8_t code) {
   }
 #endif
   for (; at < length; ++at) count += startCodeEndsAt(data, at, code);
+  tail = uint32_t(data[length - 3]) << 16 | uint32_t(data[length - 2]) << 8 | data[length - 1];
   return count;
 }
 

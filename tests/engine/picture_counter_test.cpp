@@ -11,9 +11,9 @@ namespace vantrel::testing {
 namespace {
 
 // The counting rule written as the byte register it describes: four bytes
-// that start at zero for every piece, a match whenever they read 00 00 01 code.
+// that start with no zeros, a match whenever they read 00 00 01 code.
 int countWithRegister(const std::vector<uint8_t>& piece, uint8_t code) {
-  uint32_t window = 0;
+  uint32_t window = 0xFFFFFFFF;
   int count = 0;
   for (uint8_t byte : piece) {
     window = (window << 8) | byte;
@@ -27,7 +27,24 @@ int countWithRegister(const std::vector<uint8_t>& piece, uint8_t code) {
 int countExact(const std::vector<uint8_t>& piece, uint8_t code) {
   std::unique_ptr<uint8_t[]> exact(new uint8_t[piece.size()]);
   std::copy(piece.begin(), piece.end(), exact.get());
-  return countPictures(exact.get(), piece.size(), code);
+  uint32_t tail = kNoPictureTail;
+  return countPictures(exact.get(), piece.size(), code, tail);
+}
+
+// The same bytes cut into pieces at `cuts`, the tail carried between them.
+int countInPieces(const std::vector<uint8_t>& bytes, std::vector<size_t> cuts, uint8_t code) {
+  cuts.push_back(bytes.size());
+  uint32_t tail = kNoPictureTail;
+  int count = 0;
+  size_t from = 0;
+  for (size_t to : cuts) {
+    const std::vector<uint8_t> piece(bytes.begin() + long(from), bytes.begin() + long(to));
+    std::unique_ptr<uint8_t[]> exact(new uint8_t[piece.size()]);
+    std::copy(piece.begin(), piece.end(), exact.get());
+    count += countPictures(exact.get(), piece.size(), code, tail);
+    from = to;
+  }
+  return count;
 }
 
 TEST(PictureCounting, AgreesWithTheByteRegisterOnDenseStartCodes) {
@@ -76,6 +93,21 @@ TEST(PictureCounting, StartCodesRunningTogetherEachCount) {
   const std::vector<uint8_t> shared{0x00, 0x00, 0x01, 0x00, 0x01, 0x00};
   EXPECT_EQ(countExact(shared, 0x00), 1);
   EXPECT_EQ(countWithRegister(shared, 0x00), 1);
+}
+
+TEST(PictureCounting, AStartCodeSplitAnywhereBetweenPiecesCountsOnce) {
+  const std::vector<uint8_t> bytes{0x47, 0x00, 0x00, 0x01, 0x09, 0x10, 0x00, 0x00, 0x01, 0x09, 0xF0, 0x00};
+  for (size_t a = 0; a <= bytes.size(); ++a)
+    for (size_t b = a; b <= bytes.size(); ++b)
+      EXPECT_EQ(countInPieces(bytes, {a, b}, 0x09), 2) << a << " " << b;
+  // One byte a piece: the tail alone finds every code.
+  std::vector<size_t> everyByte;
+  for (size_t at = 1; at < bytes.size(); ++at) everyByte.push_back(at);
+  EXPECT_EQ(countInPieces(bytes, everyByte, 0x09), 2);
+  // A stream or piece beginning 01 00 has no zeros before it: no picture.
+  EXPECT_EQ(countInPieces({0x01, 0x00, 0x47}, {}, 0x00), 0);
+  EXPECT_EQ(countInPieces({0x47, 0x01, 0x00}, {1}, 0x00), 0);
+  EXPECT_EQ(countInPieces({0x00, 0x01, 0x00}, {1}, 0x00), 0);  // one zero is not two
 }
 
 }  // namespace

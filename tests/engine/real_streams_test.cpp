@@ -8,6 +8,7 @@
 
 #include "common/text_format.h"
 #include "tests/support/harness.h"
+#include "tests/support/test_disc.h"
 
 namespace vantrel::testing {
 namespace {
@@ -88,6 +89,42 @@ TEST_F(FfmpegDvd, ScanFindsWhatFfprobeListsAndDemuxMatchesItsStreamCopy) {
       tool("ffprobe -v error -count_frames -select_streams v:0 -show_entries "
            "stream=nb_read_frames -of csv=p=0 '" + vob + "'");
   EXPECT_EQ(st.FrameCount[0], std::stoi(frames));
+}
+
+// Pictures counted in any chunk size: what ffprobe decodes from ffmpeg's
+// MPEG-2, and one per access unit delimiter of the disc builder's H.264.
+TEST_F(FfmpegDvd, CountedFramesMatchFfprobeAndTheDelimitersInEveryChunkSize) {
+  const size_t sizes[] = {1, 3, 7, 509, 2048, 2051, 65536};
+  auto counted = [](const Bytes& title, size_t size, int slot) {
+    RecordingHost host;
+    Session session(host);
+    session.options.details = false;
+    scanInChunks(title, size, session);
+    return session.state.FrameCount[size_t(slot)];
+  };
+  for (const char* duration : {"1", "1.2", "3.84", "0.6"}) {
+    const std::string vob = dir.file(std::string("d") + duration + ".vob");
+    tool("ffmpeg -y -loglevel error -f lavfi -i testsrc=size=352x288:rate=25:d=" + std::string(duration) +
+         " -target pal-dvd -an '" + vob + "'");
+    const int frames = std::stoi(tool("ffprobe -v error -count_frames -select_streams v:0 -show_entries "
+                                      "stream=nb_read_frames -of csv=p=0 '" + vob + "'"));
+    const Bytes title = readFileBytes(vob);
+    for (size_t size : sizes) EXPECT_EQ(counted(title, size, 0), frames) << duration << " s, chunks of " << size;
+  }
+  if (auto missing = discToolsMissing(); !missing.empty()) GTEST_SKIP() << missing;
+  sample::DiscTitle h264;
+  h264.streams = {sample::DiscStream(psmux::EsCodec::H264Video, 0xE2)};
+  h264.duration = 2;
+  sample::DiscSpec spec;
+  spec.titles = {h264};
+  const sample::DiscContent disc = writeTestDisc(spec, dir.file("disc"));
+  const Bytes es = disc.titles[0].bytesOf(psmux::EsCodec::H264Video, 0xE2);
+  int delimiters = 0;
+  for (size_t at = 0; at + 4 <= es.size(); ++at)
+    delimiters += es[at] == 0 && es[at + 1] == 0 && es[at + 2] == 1 && es[at + 3] == 0x09;
+  ASSERT_GT(delimiters, 40);
+  const Bytes title = readFileBytes(disc.titles[0].files[0]);
+  for (size_t size : sizes) EXPECT_EQ(counted(title, size, 0), delimiters) << "chunks of " << size;
 }
 
 TEST_F(FfmpegDvd, DvdauthorNavigationPacksGiveTheVobNumberAndPresentationTimes) {
