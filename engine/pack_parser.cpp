@@ -274,7 +274,9 @@ void PackParser::reportStream(size_t cursor, size_t piece) {
   const uint32_t firstPts = firstPts_[size_t(kind)];
   host_.log(firstPtsLine(firstPts, state_.FirstVideoPtm));
   host_.log(substreamLine(current_.id));
-  if (kind != StreamKind::Subpicture) state_.MinFirstPts = std::min(state_.MinFirstPts, firstPts);
+  if (kind != StreamKind::Subpicture)
+    state_.MinFirstPts =
+        state_.MinFirstPts == kNoFirstPts ? firstPts : earlierPts(state_.MinFirstPts, firstPts);
   const Payload payload{{chunk_, chunkLength_}, cursor, piece};
   const StreamAnalysis analysis = analyzeStream(
       {current_.codec, current_.slot, firstPts, substreamHeader_}, payload, state_, host_);

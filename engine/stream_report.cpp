@@ -8,10 +8,16 @@ std::string foundLine(const FoundStream& stream) {
   return std::string(codecInfo(stream.codec).logName) + std::to_string(stream.slot) + " found!";
 }
 
-// Time stamps are compared as unsigned 32-bit values, as the log always did.
+int32_t ticksAfter(uint32_t pts, uint32_t reference) {
+  return int32_t(pts - reference);  // modulo 2^32: a stamp that wrapped stays close
+}
+
 int64_t delayMs(uint32_t pts, uint32_t firstVideoPtm) {
-  if (pts >= firstVideoPtm) return int64_t((pts - firstVideoPtm) / 90);
-  return -int64_t((firstVideoPtm - pts) / 90);
+  return ticksAfter(pts, firstVideoPtm) / 90;
+}
+
+uint32_t earlierPts(uint32_t a, uint32_t b) {
+  return ticksAfter(a, b) < 0 ? a : b;
 }
 
 std::string firstPtsLine(uint32_t pts, uint32_t firstVideoPtm) {
@@ -19,7 +25,7 @@ std::string firstPtsLine(uint32_t pts, uint32_t firstVideoPtm) {
   if (pts == firstVideoPtm) return line;
   // A stamp less than 1 ms early still shows its sign: "-0".
   const int64_t delay = delayMs(pts, firstVideoPtm);
-  const char* sign = pts > firstVideoPtm ? "+" : "-";
+  const char* sign = ticksAfter(pts, firstVideoPtm) > 0 ? "+" : "-";
   return line + "  ([re]" + sign + std::to_string(delay < 0 ? -delay : delay) + "[/re]ms)";
 }
 

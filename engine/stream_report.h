@@ -28,6 +28,13 @@ struct StreamStart {
   uint32_t firstVideoPtm = 0;
 };
 
+// Stamps are the low 32 bits of the 33-bit clock, so a title may wrap past
+// 2^32: two stamps are compared by their signed 32-bit difference.
+// Ticks from `reference` to `pts`, negative before it.
+int32_t ticksAfter(uint32_t pts, uint32_t reference);
+// The earlier of two stamps.
+uint32_t earlierPts(uint32_t a, uint32_t b);
+
 // Milliseconds from the first video frame to the stream's first stamp
 // (negative before it); whole milliseconds, truncated towards zero.
 int64_t delayMs(uint32_t pts, uint32_t firstVideoPtm);

@@ -7,6 +7,7 @@
 #include "common/file_io.h"
 #include "common/path_rules.h"
 #include "common/text_format.h"
+#include "engine/stream_report.h"
 #include "workspace/title_chain.h"
 #include "handoff/core_operations.h"
 #include "handoff/dvd_lpcm_wav.h"
@@ -47,10 +48,10 @@ TrackKind trackKindOf(StreamKind kind) {
   return TrackKind::Subtitle;
 }
 
-// Milliseconds from the first video frame, as a signed 32-bit difference of
-// the stamps so that a title whose stamps wrap past 2^32 keeps its delays.
+// Milliseconds from the first video frame, as the log and the report give
+// them (a title whose stamps wrap past 2^32 keeps its delays).
 int64_t syncOf(uint32_t pts, uint32_t firstVideoPtm) {
-  return int64_t(int32_t(pts - firstVideoPtm)) / 90;
+  return delayMs(pts, firstVideoPtm);
 }
 
 int64_t sizeOf(const std::string& path) {

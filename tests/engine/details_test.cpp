@@ -1,6 +1,7 @@
 // "Detailed info": first PTS, delay, substream id and the subpicture format.
 #include <gtest/gtest.h>
 
+#include "engine/stream_report.h"
 #include "tests/support/harness.h"
 
 namespace vantrel::testing {
@@ -44,6 +45,23 @@ TEST_F(Details, DelayIsMeasuredFromTheFirstVideoFrame) {
   EXPECT_TRUE(e.logged("   Format = [bl]8bitRLE[/bl]"));
   // Subpictures do not lower the smallest first PTS.
   EXPECT_EQ(e.session.state.MinFirstPts, uint32_t(90000 - 90 * 40));
+}
+
+TEST_F(Details, DelaysAndTheSmallestFirstPtsHoldAcrossAStampThatWrapsPast2To32) {
+  const uint64_t first = (1ull << 32) - 4500;  // 50 ms before the wrap
+  Title t;
+  psmux::Navigation nav;
+  nav.firstVideoPtm = uint32_t(first);
+  nav.lastVideoPtm = uint32_t(first + 90000);
+  t.nav(nav);
+  t.video(0xE0, first, mpeg2Pictures(1));
+  t.audio(0x80, first + 90 * 250, {0x00, 0x00});  // wrapped: 00004650
+  t.audio(0x81, first - 90 * 40, {0x00, 0x00});
+  e.scan(e.write("F.EVO", t.bytes()));
+  EXPECT_TRUE(e.logged("   First PTS = [re]00004650[/re]  ([re]+250[/re]ms)")) << e.host.text();
+  EXPECT_TRUE(e.logged("   First PTS = [re]FFFFE05C[/re]  ([re]-40[/re]ms)"));
+  EXPECT_EQ(e.session.state.MinFirstPts, uint32_t(first - 90 * 40));
+  EXPECT_EQ(delayMs(0x4650, uint32_t(first)), 250);
 }
 
 TEST_F(Details, EachStreamIsDetailedOncePerPassAtItsFirstPacket) {
