@@ -91,7 +91,7 @@ bool PackParser::startCode(uint8_t id) {
   kind_ = kind;
   phase_ = Phase::Length;
   lengthPending_ = 2;
-  currentPts_ = 0;
+  currentPts_.reset();
   claimedHere_ = false;
   if (video) claim(*video, id);
   return true;
@@ -124,7 +124,7 @@ void PackParser::headerByte(uint8_t byte) {
 }
 
 void PackParser::headerFields(const PesHeader& header) {
-  if (header.pts) currentPts_ = *header.pts;
+  if (header.pts) currentPts_ = header.pts;
   if (header.streamIdExtension) streamIdExtension(*header.streamIdExtension);
 }
 
@@ -147,7 +147,8 @@ void PackParser::headerEnd() {
     return;
   }
   // A video slot is claimed at the start code, before its header told the PTS.
-  if (kind_ == PayloadKind::Stream && claimedHere_) firstPts_[size_t(current_.kind)] = currentPts_;
+  if (kind_ == PayloadKind::Stream && claimedHere_)
+    firstPts_[size_t(current_.kind)] = currentPts_.value_or(0);
   claimedHere_ = false;
   phase_ = Phase::Payload;
 }
@@ -189,7 +190,7 @@ void PackParser::privateStream1Id(uint8_t id) {
   current_ = {range->kind, range->slotOf(id), id, codecIn(*range, id, options_.fileKind)};
   substreamNeeded_ = codecInfo(current_.codec).substreamHeaderBytes;
   claim(*range, id);
-  if (!subpicture) currentPts_ = 0;
+  if (!subpicture) currentPts_.reset();
 }
 
 void PackParser::startPayload(PayloadKind kind) {
@@ -202,7 +203,7 @@ void PackParser::claim(const StreamRange& range, uint8_t id) {
   if (holder != -1) return;
   holder = id;
   claimedHere_ = true;
-  firstPts_[size_t(range.kind)] = currentPts_;
+  firstPts_[size_t(range.kind)] = currentPts_.value_or(0);
   if (mode_ != ScanMode) return;  // catalogue entries are logged (and observed) in scan passes
   const FoundStream found{range.kind, range.slotOf(id), id, current_.codec};
   host_.log(foundLine(found));
@@ -249,7 +250,7 @@ void PackParser::streamPiece(size_t cursor, size_t piece) {
   if (mode_ == ScanMode && options_.details) reportStream(cursor, piece);
   if (mode_ == DemuxMode) {
     writePiece(data, piece);
-    currentPts_ = 0;  // later pieces of this packet get no second record header
+    currentPts_.reset();  // later pieces of this packet get no second record header
   }
 }
 
@@ -288,8 +289,8 @@ void PackParser::reportStream(size_t cursor, size_t piece) {
 void PackParser::writePiece(const uint8_t* data, size_t piece) {
   OutputFile* out = targets_[current_.kind][size_t(current_.slot)];
   if (!out) return;
-  if (current_.kind == StreamKind::Subpicture && currentPts_ != 0)
-    writeSupHeader(*out, supRecordTime(currentPts_, state_.MinFirstPts));
+  if (current_.kind == StreamKind::Subpicture && currentPts_)
+    writeSupHeader(*out, supRecordTime(*currentPts_, state_.MinFirstPts));
   out->write(data, piece);
 }
 

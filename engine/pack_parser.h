@@ -4,6 +4,7 @@
 #include <bitset>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "engine/analyzer_dispatch.h"
 #include "engine/demux.h"
@@ -113,7 +114,8 @@ class PackParser {
   std::array<uint8_t, kMaxPesHeaderSize> header_{};
   size_t headerBytes_ = 0;
   bool headerOfVideo_ = false;
-  uint32_t currentPts_ = 0;  // PTS of the latest header that carried one (0: none)
+  // PTS of the current packet's header, when it carried one (0 is a stamp too).
+  std::optional<uint32_t> currentPts_;
 
   // The substream header of the current private-stream-1 packet (the LPCM
   // analyzer reads all seven bytes), and how many of it come before the payload.

@@ -106,10 +106,14 @@ TEST(Writers, SupRecordsJoinContinuationPacketsAndRebaseTimes) {
 TEST(Writers, SupTimesStayUnchangedWithoutAFirstPts) {
   Title t;
   t.subpicture(0x25, 123456, {9});
+  t.subpicture(0x25, 0, {7});  // a stamp of 0 is a stamp: a record of its own
+  t.subpicture(0x25, std::nullopt, {8});
   Engine e;
   e.session.state.MinFirstPts = kNoFirstPts;
   e.demuxAll(e.write("F.EVO", t.bytes()));
-  EXPECT_EQ(readFileBytes(e.out("s5")), supRecord(123456, {9}));
+  Bytes expected = supRecord(123456, {9});
+  psmux::append(expected, supRecord(0, {7, 8}));
+  EXPECT_EQ(readFileBytes(e.out("s5")), expected);
 }
 
 TEST(Writers, AFailedWriteEndsThePassWithTheFileLayerMessage) {
