@@ -94,6 +94,7 @@ class TfMain : public QMainWindow, public vantrel::DriverHost {
   QCheckBox* cbAdjustPTS = nullptr;
   QCheckBox* cbFastCheck = nullptr;
   TIntEdit* ieFastSize = nullptr;
+  TIntEdit* ieAngle = nullptr;
   QCheckBox* cbCountFr = nullptr;
   QCheckBox* cbDetails = nullptr;
   QCheckBox* cbAutoRead = nullptr;

@@ -379,6 +379,19 @@ QWidget* TfMain::buildOptionPage() {
                        QStringLiteral("Detailed information about streams"));
   left->addWidget(cbCountFr);
   left->addWidget(cbDetails);
+
+  auto* angle = new QHBoxLayout;
+  angle->setSpacing(4);
+  ieAngle = named(new TIntEdit(page), "ieAngle");
+  ieAngle->setValue(1);
+  limitTypedLength(ieAngle, 1);
+  ieAngle->setFixedWidth(
+      std::max(25, ieAngle->fontMetrics().horizontalAdvance(QStringLiteral("00")) + 10));
+  setHint(ieAngle, QStringLiteral("Demux and Rebuild keep this angle of interleaved angle blocks"));
+  angle->addWidget(named(new QLabel(QStringLiteral("Angle"), page), "lAngle"));
+  angle->addWidget(ieAngle);
+  angle->addStretch(1);
+  left->addLayout(angle);
   left->addStretch(1);
 
   auto* right = new QVBoxLayout;

@@ -11,6 +11,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QThread>
+#include <algorithm>
 #include <chrono>
 
 #include "app/Main.h"
@@ -58,6 +59,7 @@ void TfMain::copyOptionsToWorkspace() {
   e.countFrames = cbCountFr->isChecked();
   e.fastCheck = cbFastCheck->isChecked();
   e.fastSizeMB = int(ieFastSize->Value());
+  e.angle = std::clamp(int(ieAngle->Value()), 1, 9);
   e.selection = ws_.boxes.selection();
 }
 

@@ -7,6 +7,7 @@
 #include <QRadioButton>
 #include <QSettings>
 #include <QtEndian>
+#include <algorithm>
 #include <bit>
 #include <optional>
 
@@ -140,6 +141,7 @@ void TfMain::RegRead() {
   if (auto v = read.boolean(st::kAutoRebuild); v && *v) rbAutoRebuild->setChecked(true);
   if (auto v = read.boolean(st::kAutoClear)) cbAutoClear->setChecked(*v);
   if (auto v = read.integer(st::kFastSize)) ieFastSize->setValue(*v);
+  if (auto v = read.integer(st::kAngle)) ieAngle->setValue(std::clamp(*v, 1, 9));
   if (auto v = read.boolean(st::kAdvPck)) cbRBAdvanced->setChecked(*v);
   if (auto v = read.boolean(st::kAdjustPTS)) cbAdjustPTS->setChecked(*v);
   if (auto v = read.boolean(st::kReadVTI)) cbReadVTI->setChecked(*v);
@@ -179,6 +181,7 @@ void TfMain::RegWrite() {
   flag(st::kAutoRebuild, rbAutoRebuild->isChecked());
   flag(st::kAutoClear, cbAutoClear->isChecked());
   store.setValue(QLatin1String(st::kFastSize), int(ieFastSize->Value()));
+  store.setValue(QLatin1String(st::kAngle), int(ieAngle->Value()));
   flag(st::kAdvPck, cbRBAdvanced->isChecked());
   flag(st::kAdjustPTS, cbAdjustPTS->isChecked());
   flag(st::kReadVTI, cbReadVTI->isChecked());

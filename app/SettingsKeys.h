@@ -36,6 +36,7 @@ inline constexpr const char* kAutoDemux = "AutoDemux";
 inline constexpr const char* kAutoRebuild = "AutoRebuild";
 inline constexpr const char* kAutoClear = "AutoClear";
 inline constexpr const char* kFastSize = "FastSize";
+inline constexpr const char* kAngle = "Angle";
 inline constexpr const char* kAdvPck = "ADV_PCK";
 inline constexpr const char* kAdjustPTS = "AdjustPTS";
 inline constexpr const char* kReadVTI = "ReadVTI";

@@ -77,6 +77,9 @@ std::optional<std::string> parseArguments(const std::vector<std::string>& args, 
       if (!value(text)) return "option --streams needs a list such as v0,a2,s1";
       o.streams = parseStreamList(text);
       if (!o.streams) return "bad stream list \"" + text + "\": use v0-v1, a0-a15 and s0-s31, separated by commas";
+    } else if (arg == "--angle") {
+      if (!value(text) || !parseInt(text, o.angle) || o.angle < 1 || o.angle > 9)
+        return "option --angle needs an angle number from 1 to 9";
     } else if (arg == "--adv") {
       o.advancedPacks = true;
     } else if (arg == "--source") {
@@ -138,6 +141,8 @@ Options:
   --no-details          do not report codec details
   --streams LIST        streams to write or keep, by slot: v0-v1, a0-a15, s0-s31,
                         e.g. v0,a2,s1 (default: every stream found)
+  --angle N             demux, rebuild, mkv: the angle kept of interleaved angle
+                        blocks (default 1)
   --adv                 rebuild: keep the advanced-content packs
   --source FILE         xpl: the source file whose title to keep
   --chapters            xpl: write the chapters of that title

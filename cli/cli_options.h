@@ -25,6 +25,7 @@ struct CliOptions {
   bool details = true;
   std::optional<std::vector<StreamChoice>> streams;  // none: every stream found
   bool advancedPacks = false;  // rebuild --adv
+  int angle = 1;               // --angle: the one kept of interleaved angle blocks
   std::string source;          // xpl --source
   bool chapters = false;       // xpl --chapters
   std::optional<int> title;    // mkv --title

@@ -17,6 +17,7 @@ void prepareWorkspace(CliContext& context, const std::string& source) {
   ws.session.options.countFrames = o.countFrames;
   ws.session.options.fastCheck = !o.fullScan;
   ws.session.options.fastSizeMB = o.fastSizeMB;
+  ws.session.options.angle = o.angle;
   ws.paths.eEVOfile = source;
   EVOadj(ws.paths, ws.buttons);
 }

@@ -34,6 +34,7 @@ class Pass {
       chunkRead(chunkLength);
       parser_.parseChunk(buffer_, chunkLength);
     }
+    parser_.finish();
   }
 
  private:

@@ -14,7 +14,8 @@ PackParser::PackParser(Session& session, EngineMode mode, const PayloadTargets& 
       observer_(session.observer),
       options_(session.options),
       mode_(mode),
-      targets_(mode == DemuxMode ? targets : PayloadTargets{}) {
+      targets_(mode == DemuxMode ? targets : PayloadTargets{}),
+      angles_(session.options.angle, session.host) {
   pictureTail_.fill(kNoPictureTail);
 }
 
@@ -170,9 +171,10 @@ void PackParser::substreamByte(uint8_t byte) {
 }
 
 void PackParser::private2Id(uint8_t id) {
-  if (id == private2::kNavigation && firstNavigation_)
+  if (id == private2::kNavigation) {
+    dsiBytes_ = 0;
     startPayload(PayloadKind::Navigation);
-  else if (id == private2::kCopyControl && firstCopyControl_)
+  } else if (id == private2::kCopyControl && firstCopyControl_)
     startPayload(PayloadKind::CopyControl);
   else
     phase_ = Phase::Skip;
@@ -223,15 +225,13 @@ size_t PackParser::skipPacket(size_t cursor) {
 }
 
 size_t PackParser::payloadStep(size_t cursor) {
-  if (kind_ == PayloadKind::Navigation || kind_ == PayloadKind::CopyControl) {
-    if (kind_ == PayloadKind::Navigation)
-      navigationPacket(cursor);
-    else
-      copyControlPacket(cursor);
+  if (kind_ == PayloadKind::Navigation) return navigationStep(cursor);
+  if (kind_ == PayloadKind::CopyControl) {
+    copyControlPacket(cursor);
     return skipPacket(cursor);
   }
   const size_t piece = std::min(size_t(packetRemaining_), chunkLength_ - cursor);
-  if (kind_ == PayloadKind::Stream && current_.slot >= 0 && !slotHeldByOther())
+  if (kind_ == PayloadKind::Stream && current_.slot >= 0 && angles_.keeps() && !slotHeldByOther())
     streamPiece(cursor, piece);
   packetRemaining_ -= int32_t(piece);
   if (packetRemaining_ == 0) phase_ = Phase::Outside;
@@ -292,6 +292,24 @@ void PackParser::writePiece(const uint8_t* data, size_t piece) {
   if (current_.kind == StreamKind::Subpicture && currentPts_)
     writeSupHeader(*out, supRecordTime(*currentPts_, state_.MinFirstPts));
   out->write(data, piece);
+}
+
+// Every DSI: the first is read whole, when it lies wholly in this chunk;
+// the head of each, wherever the chunks cut it, places its unit in or out
+// of an angle block.
+size_t PackParser::navigationStep(size_t cursor) {
+  if (dsiBytes_ == 0 && firstNavigation_) navigationPacket(cursor);
+  const size_t piece = loadedBody(cursor);
+  const size_t taken = std::min(piece, dsiHead_.size() - dsiBytes_);
+  std::copy_n(chunk_ + cursor, taken, dsiHead_.begin() + std::ptrdiff_t(dsiBytes_));
+  dsiBytes_ += taken;
+  if (dsiBytes_ == dsiHead_.size()) {
+    angles_.unitStarts(dsiHead_.data());
+    return skipPacket(cursor);
+  }
+  packetRemaining_ -= int32_t(piece);
+  if (packetRemaining_ <= 0) phase_ = Phase::Outside;  // too short to place a unit
+  return cursor + piece;
 }
 
 // The bytes of a private-stream-2 body that lie in this chunk.

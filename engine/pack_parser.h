@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "engine/analyzer_dispatch.h"
+#include "engine/angle_filter.h"
 #include "engine/demux.h"
 #include "engine/program_stream.h"
 #include "engine/run_observer.h"
@@ -56,6 +57,8 @@ class PackParser {
 
   // Parses `length` bytes of the chunk buffer; the state carries over.
   void parseChunk(const uint8_t* chunk, size_t length);
+  // The end of the pass.
+  void finish() { angles_.finish(); }
 
   // Stream counts of the system header of this file (scan passes).
   void setSystemHeaderCounts(const SystemHeaderCounts& counts) {
@@ -89,6 +92,7 @@ class PackParser {
   void streamPiece(size_t cursor, size_t piece);
   void reportStream(size_t cursor, size_t piece);
   void writePiece(const uint8_t* data, size_t piece);
+  size_t navigationStep(size_t cursor);
   void navigationPacket(size_t cursor);
   void copyControlPacket(size_t cursor);
   size_t loadedBody(size_t cursor) const;
@@ -130,6 +134,12 @@ class PackParser {
   // The last payload bytes of each video slot, for start codes split
   // between packets or chunks.
   std::array<uint32_t, kVideoSlots> pictureTail_;
+
+  // The head of the current DSI, up to the fields that place its unit in
+  // an angle block, collected across chunks.
+  std::array<uint8_t, dsi::kAngleFieldsEnd> dsiHead_{};
+  size_t dsiBytes_ = 0;
+  AngleFilter angles_;
 
   bool firstNavigation_ = true;
   bool firstCopyControl_ = true;

@@ -22,6 +22,7 @@ struct EngineOptions {
   bool countFrames = true;            // "Count frames"
   bool fastCheck = true;              // "Fast EVO checking"
   int fastSizeMB = 300;               // its size in MB
+  int angle = 1;                      // "Angle": the one kept of interleaved angle blocks
   Selection selection;
 };
 

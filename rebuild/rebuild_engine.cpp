@@ -7,6 +7,7 @@
 
 #include "common/path_rules.h"
 #include "common/text_format.h"
+#include "engine/angle_filter.h"
 #include "engine/navigation.h"
 #include "engine/program_stream.h"
 #include "engine/progress.h"
@@ -184,6 +185,7 @@ RebuildPlan planFromWorkspace(const Workspace& ws) {
     for (size_t slot = 0; slot < plan.keep[kind].size(); ++slot)
       plan.keep[kind][slot] = plan.keep[kind][slot] && plan.ids[kind][slot] >= 0;
   plan.keepAdvanced = ws.options.rebuildAdvanced;
+  plan.angle = ws.session.options.angle;
   plan.firstVideoPtm = state.FirstVideoPtm;
   plan.lastVideoPtm = state.LastVideoPtm;
   return plan;
@@ -212,6 +214,7 @@ class RebuildPass {
         in_(in),
         out_(out),
         rewriter_(plan, numbers, ws.host),
+        angles_(plan.angle, ws.host),
         progress_(in.size()),
         name_(fileNamePart(in.path())),
         buffer_(state_.ChunkBuffer.get()),
@@ -226,6 +229,7 @@ class RebuildPass {
       if (got == 0) break;  // the file shrank under us
       copyChunk(got);
     }
+    angles_.finish();
   }
 
  private:
@@ -256,7 +260,7 @@ class RebuildPass {
       host_.slog("Rebuilding " + name_ + " " + progress_.text(position_), 1);
       host_.pump();
     }
-    return rewriter_.process(p);
+    return angles_.keepPack(p) && rewriter_.process(p);
   }
 
   ProcessingState& state_;
@@ -264,6 +268,7 @@ class RebuildPass {
   InputFile& in_;
   OutputFile& out_;
   PackRewriter rewriter_;
+  AngleFilter angles_;
   const PassProgress progress_;
   const std::string name_;
   uint8_t* const buffer_;

@@ -20,6 +20,7 @@ struct RebuildPlan {
   PerKind<int32_t> ids;
   Selection keep;
   bool keepAdvanced = false;  // "Rebuild ADV_PCKs"
+  int angle = 1;              // the one kept of interleaved angle blocks
   uint32_t firstVideoPtm = 0;
   uint32_t lastVideoPtm = 0;
 

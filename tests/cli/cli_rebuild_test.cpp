@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "tests/support/cli_runner.h"
+#include "tests/support/test_disc.h"
 #include "tests/support/title_builder.h"
 
 namespace vantrel::testing {
@@ -59,6 +60,43 @@ TEST(CliRebuild, KeepsTheChosenStreamsRenumbered) {
 
   ASSERT_EQ(cli("rebuild '" + source + "' -o '" + dir.file("out") + "' --streams a1", &out), 0);
   EXPECT_EQ(readFileBytes(output).size(), 2 * psmux::kPackSize);  // navigation and audio
+}
+
+// Three angles interleaved in one file: demux and rebuild keep the one
+// asked for, every picture and sound of it and nothing of the others.
+TEST(CliRebuild, DemuxAndRebuildKeepOneAngleOfAnInterleavedBlock) {
+  if (auto missing = discToolsMissing(); !missing.empty()) GTEST_SKIP() << missing;
+  TempDir dir;
+  sample::DiscSpec spec;
+  spec.titles = {sample::angleTitle(3)};
+  const sample::DiscTitleContent title = writeTestDisc(spec, dir.file("disc")).titles[0];
+  const std::string source = title.files[0];
+  std::filesystem::create_directory(dir.file("out"));
+  // Demuxes `name`.EVO of the output folder; `angle` of the block must come out.
+  auto demuxed = [&](const std::string& name, const std::string& options, int angle) {
+    std::string out;
+    const std::string file = name == "ANGLES" ? source : dir.file("out/" + name + ".EVO");
+    EXPECT_EQ(cli("demux '" + file + "' -o '" + dir.file("out") + "' " + options, &out), 0) << out;
+    const Bytes video = readFileBytes(dir.file("out/" + name + ".H.264.stream.0.mpv"));
+    EXPECT_TRUE(video == title.bytesOf(psmux::EsCodec::H264Video, 0xE2, angle)) << angle;
+    const Bytes audio = readFileBytes(dir.file("out/" + name + ".DD.stream.00.mpa"));
+    EXPECT_TRUE(audio == title.bytesOf(psmux::EsCodec::Ac3, 0x80, angle)) << angle;
+    return out;
+  };
+  const std::string first = demuxed("ANGLES", "", 1);
+  EXPECT_NE(first.find("Interleaved angle block of 3 angles: angle 1 is kept."), std::string::npos) << first;
+  const std::string second = demuxed("ANGLES", "--angle 2", 2);
+  const uint64_t units = title.evobs[1].find(psmux::EsCodec::H264Video, 0xE2)->units;
+  EXPECT_NE(second.find(std::to_string(units) + " counted frames"), std::string::npos) << second;
+
+  std::string out;
+  ASSERT_EQ(cli("rebuild '" + source + "' -o '" + dir.file("out") + "' --angle 3", &out), 0) << out;
+  const std::string rebuilt = dir.file("out/ANGLES.rebuilt.EVO");
+  ASSERT_EQ(cli("read --no-details '" + rebuilt + "'", &out), 0);
+  EXPECT_EQ(out.find("Interleaved"), std::string::npos) << out;  // one angle, played straight
+  std::filesystem::rename(rebuilt, dir.file("out/REBUILT.EVO"));
+  demuxed("REBUILT", "", 3);
+  EXPECT_EQ(cli("demux '" + source + "' --angle 0", &out), 2);
 }
 
 TEST(CliRebuild, RefusesWhatItCannotRebuild) {
