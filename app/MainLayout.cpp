@@ -378,20 +378,21 @@ QWidget* TfMain::buildOptionPage() {
   cbDetails = checkBox(page, "cbDetails", QStringLiteral("Detailed info"), true,
                        QStringLiteral("Detailed information about streams"));
   left->addWidget(cbCountFr);
-  left->addWidget(cbDetails);
-
-  auto* angle = new QHBoxLayout;
-  angle->setSpacing(4);
+  // The angle shares the row of "Detailed info", so the page keeps its height.
+  auto* details = new QHBoxLayout;
+  details->setSpacing(4);
   ieAngle = named(new TIntEdit(page), "ieAngle");
   ieAngle->setValue(1);
   limitTypedLength(ieAngle, 1);
   ieAngle->setFixedWidth(
       std::max(25, ieAngle->fontMetrics().horizontalAdvance(QStringLiteral("00")) + 10));
   setHint(ieAngle, QStringLiteral("Demux and Rebuild keep this angle of interleaved angle blocks"));
-  angle->addWidget(named(new QLabel(QStringLiteral("Angle"), page), "lAngle"));
-  angle->addWidget(ieAngle);
-  angle->addStretch(1);
-  left->addLayout(angle);
+  details->addWidget(cbDetails);
+  details->addSpacing(12);
+  details->addWidget(named(new QLabel(QStringLiteral("Angle"), page), "lAngle"));
+  details->addWidget(ieAngle);
+  details->addStretch(1);
+  left->addLayout(details);
   left->addStretch(1);
 
   auto* right = new QVBoxLayout;

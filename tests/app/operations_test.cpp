@@ -263,6 +263,7 @@ class OperationsTest : public QObject {
     window.cbDetails->setChecked(false);
     window.cbFastCheck->setChecked(false);
     window.ieFastSize->setText(QStringLiteral("12"));
+    window.ieAngle->setText(QStringLiteral("3"));
     window.workspace().boxes.audio[4] = {true, false, "DD.stream.04", ""};
     window.workspace().notifyControls();
     window.flushEvents();
@@ -278,6 +279,7 @@ class OperationsTest : public QObject {
     QVERIFY(seen.rebuildAdvanced && !seen.readVTI);
     QVERIFY(!engine.details && !engine.fastCheck && engine.countFrames);
     QCOMPARE(engine.fastSizeMB, 12);
+    QCOMPARE(engine.angle, 3);
     QVERIFY(engine.selection.audio[4]);
     QVERIFY(!engine.selection.audio[3]);
   }

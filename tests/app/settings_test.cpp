@@ -44,7 +44,7 @@ const QStringList kWrittenNames{
     "WindowState", "Top",       "Left",     "Width",     "Height",      "TreeWidth", "AudioExt",
     "VideoExt",    "SubExt",    "Workdir",  "EVOdir",    "XPLdir",      "Continue",  "FastCheck",
     "CountFrames", "Details",   "AutoRead", "AutoDemux", "AutoRebuild", "AutoClear", "FastSize",
-    "ADV_PCK",     "AdjustPTS", "ReadVTI",  "Install"};
+    "Angle",       "ADV_PCK",   "AdjustPTS", "ReadVTI",  "Install"};
 
 }  // namespace
 
@@ -73,6 +73,7 @@ class SettingsTest : public QObject {
     QCOMPARE(names.size(), kWrittenNames.size());
     QCOMPARE(stored(st::kWindowState).toInt(), 0);
     QCOMPARE(stored(st::kFastSize).toInt(), 300);
+    QCOMPARE(stored(st::kAngle).toInt(), 1);
     QCOMPARE(stored(st::kContinue).toInt(), 1);  // booleans are numbers
     QCOMPARE(stored(st::kAutoDemux).toInt(), 0);
     QCOMPARE(stored(st::kVideoExt).toString(), QStringLiteral("mpv"));
@@ -98,6 +99,7 @@ class SettingsTest : public QObject {
         box->setChecked(true);
       window.rbAutoRebuild->setChecked(true);
       window.ieFastSize->setValue(42);
+      window.ieAngle->setValue(2);
       window.resize(700, 420);
       window.move(30, 40);
       window.show();
@@ -122,6 +124,7 @@ class SettingsTest : public QObject {
       QVERIFY2(box->isChecked(), qPrintable(box->objectName()));
     QVERIFY(again.rbAutoRebuild->isChecked() && !again.rbNoAuto->isChecked());
     QCOMPARE(again.ieFastSize->Value(), 42);
+    QCOMPARE(again.ieAngle->Value(), 2);
     QVERIFY(!again.ieFastSize->isEnabled());  // "Fast EVO checking" was stored unticked
     QCOMPARE(again.size(), QSize(700, 420));
     QCOMPARE(again.treeWidth(), 150);

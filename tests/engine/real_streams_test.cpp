@@ -92,7 +92,8 @@ TEST_F(FfmpegDvd, ScanFindsWhatFfprobeListsAndDemuxMatchesItsStreamCopy) {
 }
 
 // Pictures counted in any chunk size: what ffprobe decodes from ffmpeg's
-// MPEG-2, and one per access unit delimiter of the disc builder's H.264.
+// MPEG-2, and one per access unit delimiter of the disc builder's H.264
+// (of one angle in an angle block, wherever the chunks cut its DSIs).
 TEST_F(FfmpegDvd, CountedFramesMatchFfprobeAndTheDelimitersInEveryChunkSize) {
   const size_t sizes[] = {1, 3, 7, 509, 2048, 2051, 65536};
   auto counted = [](const Bytes& title, size_t size, int slot) {
@@ -116,15 +117,19 @@ TEST_F(FfmpegDvd, CountedFramesMatchFfprobeAndTheDelimitersInEveryChunkSize) {
   h264.streams = {sample::DiscStream(psmux::EsCodec::H264Video, 0xE2)};
   h264.duration = 2;
   sample::DiscSpec spec;
-  spec.titles = {h264};
+  spec.titles = {h264, sample::angleTitle(3)};
   const sample::DiscContent disc = writeTestDisc(spec, dir.file("disc"));
-  const Bytes es = disc.titles[0].bytesOf(psmux::EsCodec::H264Video, 0xE2);
-  int delimiters = 0;
-  for (size_t at = 0; at + 4 <= es.size(); ++at)
-    delimiters += es[at] == 0 && es[at + 1] == 0 && es[at + 2] == 1 && es[at + 3] == 0x09;
-  ASSERT_GT(delimiters, 40);
-  const Bytes title = readFileBytes(disc.titles[0].files[0]);
-  for (size_t size : sizes) EXPECT_EQ(counted(title, size, 0), delimiters) << "chunks of " << size;
+  // A plain title, and an angle block of which the first angle counts.
+  for (int angle : {0, 1}) {
+    const sample::DiscTitleContent& content = disc.titles[size_t(angle)];
+    const Bytes es = content.bytesOf(psmux::EsCodec::H264Video, 0xE2, angle);
+    int delimiters = 0;
+    for (size_t at = 0; at + 4 <= es.size(); ++at)
+      delimiters += es[at] == 0 && es[at + 1] == 0 && es[at + 2] == 1 && es[at + 3] == 0x09;
+    ASSERT_GT(delimiters, 40);
+    const Bytes title = readFileBytes(content.files[0]);
+    for (size_t size : sizes) EXPECT_EQ(counted(title, size, 0), delimiters) << angle << ", chunks of " << size;
+  }
 }
 
 TEST_F(FfmpegDvd, DvdauthorNavigationPacksGiveTheVobNumberAndPresentationTimes) {
