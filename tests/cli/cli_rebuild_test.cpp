@@ -97,6 +97,10 @@ TEST(CliRebuild, DemuxAndRebuildKeepOneAngleOfAnInterleavedBlock) {
   std::filesystem::rename(rebuilt, dir.file("out/REBUILT.EVO"));
   demuxed("REBUILT", "", 3);
   EXPECT_EQ(cli("demux '" + source + "' --angle 0", &out), 2);
+  cli("demux '" + source + "' -o '" + dir.file("out") + "' --angle 4", &out);
+  EXPECT_NE(out.find("Interleaved angle block of 3 angles: it has no angle 4, none of it is kept."),
+            std::string::npos) << out;
+  EXPECT_EQ(readFileBytes(dir.file("out/ANGLES.H.264.stream.0.mpv")).size(), 0u);
 }
 
 TEST(CliRebuild, RefusesWhatItCannotRebuild) {
