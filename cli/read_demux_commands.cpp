@@ -58,9 +58,12 @@ bool applyStreamChoice(CliContext& context, bool deferUnlisted) {
     }
     (choice.kind == 'v' ? video : choice.kind == 'a' ? audio : sub)[size_t(choice.slot)] = true;
   }
+  // Only a box that holds a stream is ticked: a choice left to the run has none.
   for (int i = 0; i < kVideoBoxes; ++i) boxes.video[size_t(i)].ticked = i < kVideoSlots && video[size_t(i)];
   for (int i = 0; i < kAudioSlots; ++i) boxes.audio[size_t(i)].ticked = audio[size_t(i)];
   for (int i = 0; i < kSubpictureSlots; ++i) boxes.subpicture[size_t(i)].ticked = sub[size_t(i)];
+  for (StreamKind kind : kStreamKinds)
+    for (StreamBox& box : boxes[kind]) box.ticked = box.ticked && box.enabled;
   updateOperationButtons(boxes, context.ws.buttons, context.ws.paths.eEVOfile);
   return allFound;
 }
@@ -88,7 +91,11 @@ bool chosenStreamsWritten(CliContext& context) {
     const bool met = std::ranges::any_of(context.ws.streamsNotWritten, [&](const MetStream& m) {
       return m.stream.kind == kind && m.stream.slot == choice.slot;
     });
-    if (!met) logAbsent(context, choice);
+    if (!met)
+      logAbsent(context, choice);
+    else
+      context.ws.logError(std::string("The stream ") + choice.kind + std::to_string(choice.slot) +
+                          " was met but not written: Read EVO did not list it.");
   }
   return written;
 }
