@@ -65,14 +65,21 @@ UnlistedStreams::Met* UnlistedStreams::find(StreamKind kind, int slot) {
 // nothing per packet.
 OutputFile* UnlistedStreams::streamMet(const FoundStream& stream, int64_t position) {
   if (boxed_[stream.kind][size_t(stream.slot)]) return nullptr;  // the user left its box unticked
-  if (Met* known = find(stream.kind, stream.slot)) return known->out;
-  met_.push_back({{stream, file_, position}, nullptr});
-  if (ws_.session.observer) ws_.session.observer->streamFound(stream);
-  if (ws_.options.writeUnlistedStreams) {
-    met_.back().out = createOutput(stream);
-    met_.back().refused = !met_.back().out;
+  if (Met* known = find(stream.kind, stream.slot)) {
+    if (known->at.stream.id == stream.id) return known->out;
+    // Another id in the slot of an earlier file: one file never holds two codecs.
+    ws_.host.log(sharedSlotLine(stream.kind, stream.id, stream.slot, known->at.stream.id));
+    return nullptr;
   }
-  return met_.back().out;
+  const bool write = ws_.options.writeUnlistedStreams;
+  // Refused until its output exists: a failed creation is its own red line.
+  met_.push_back({{stream, file_, position}, nullptr, write});
+  if (ws_.session.observer) ws_.session.observer->streamFound(stream);
+  if (!write) return nullptr;
+  Met& met = met_.back();
+  met.out = createOutput(stream);
+  met.refused = !met.out;
+  return met.out;
 }
 
 OutputFile* UnlistedStreams::createOutput(const FoundStream& stream) {

@@ -166,6 +166,7 @@ TEST(Demux, NeverCreatesAnOutputOverASourceOfTheChain) {
 Bytes lateSubpictureTitle() {
   Title title;
   title.add(smallTitle(2)).padTo(0x48000).subpicture(0x25, 90000 + 18000, {0x00, 0x04, 5, 5});
+  title.audio(0x8B, 90000, {0x7F, 0xFE, 8});  // DTS in the slot of FEATURE_1's AC-3 83
   return title.bytes();
 }
 
@@ -185,6 +186,7 @@ TEST(Demux, StreamsReadEvoDidNotListAreWrittenOrReported) {
     EXPECT_TRUE(d.logged("Fast EVO checking stopped after 0 of 0 Mbytes: streams that begin later are not listed."));
     EXPECT_FALSE(d.ws.boxes.audio[3].enabled || d.ws.boxes.subpicture[5].enabled);
     d.demux();
+    EXPECT_TRUE(d.logged("[re]Audio substream 8B shares slot 3 with 83; its packets are skipped.[/re]"));
     const std::string prefix = d.dir.file("FEATURE_1_MERGED");
     EXPECT_EQ(fileExists(prefix + ".DD.stream.03.mpa"), write);
     EXPECT_EQ(fileExists(prefix + ".Subpicture.05.sup"), write);
