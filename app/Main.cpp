@@ -124,6 +124,8 @@ void TfMain::connectControls() {
   connect(bCancel, &QPushButton::clicked, this, &TfMain::bCancelClick);
   connect(bClear, &QPushButton::clicked, this, &TfMain::bClearClick);
   connect(cbFastCheck, &QCheckBox::toggled, this, &TfMain::cbFastCheckClick);
+  // A running chain reads it when each file ends.
+  connect(cbContinue, &QCheckBox::toggled, this, [this](bool on) { ws_.options.continueChain = on; });
   for (QCheckBox* box : cbVideo) connect(box, &QCheckBox::clicked, this, &TfMain::cbVideoClick);
   for (QCheckBox* box : cbAudio) connect(box, &QCheckBox::clicked, this, &TfMain::cbVideoClick);
   for (QCheckBox* box : cbSub) connect(box, &QCheckBox::clicked, this, &TfMain::cbVideoClick);

@@ -34,7 +34,9 @@ void prepareWorkspace(CliContext& context, const std::string& source);
 void readTitle(CliContext& context);
 
 // Leaves only the chosen streams ticked; reports each choice the title does
-// not hold and returns false then.
-bool applyStreamChoice(CliContext& context);
+// not hold and returns false then. With `deferUnlisted`, a choice without a
+// box is left to the writing run when the scan may not have listed every
+// stream (it stopped at the fast-check size, or the title has several files).
+bool applyStreamChoice(CliContext& context, bool deferUnlisted = false);
 
 }  // namespace vantrel::cli

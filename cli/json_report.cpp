@@ -57,6 +57,17 @@ void JsonReport::streamDetails(const StreamStart& start, const StreamAnalysis& a
   s->details = detailsJson(analysis);
 }
 
+void JsonReport::streamNotWritten(const MetStream& met) {
+  Json j = Json::object();
+  j["kind"] = kindInfo(met.stream.kind).name;
+  j["slot"] = met.stream.slot;
+  j["id"] = met.stream.id;
+  j["codec"] = codecInfo(met.stream.codec).jsonName;
+  j["file"] = met.file;
+  j["position"] = met.position;
+  notWritten_.push_back(std::move(j));
+}
+
 void JsonReport::outputCreated(const std::string& path) {
   outputs_.push_back({path, std::nullopt});
 }
@@ -120,6 +131,7 @@ Json JsonReport::document() const {
       outputs.push_back(std::move(j));
     }
     doc["outputs"] = outputs;
+    if (!notWritten_.empty()) doc["streams_not_written"] = notWritten_;
   }
   doc["errors"] = errors_;
   if (interrupted_) doc["interrupted"] = true;

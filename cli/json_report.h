@@ -43,6 +43,7 @@ class JsonReport : public RunObserver, public MetadataObserver {
   void copyControlRead(const CopyControlInfo& cc) override;
   void streamFound(const FoundStream& stream) override;
   void streamDetails(const StreamStart& start, const StreamAnalysis& analysis) override;
+  void streamNotWritten(const MetStream& stream) override;
   void outputCreated(const std::string& path) override;
   void outputClosed(const std::string& path, int64_t bytes) override;
   void errorReported(std::string_view message) override;
@@ -73,6 +74,7 @@ class JsonReport : public RunObserver, public MetadataObserver {
   std::vector<StreamFacts> streams_;  // of the last file read
   std::optional<Json> title_;
   std::vector<OutputFacts> outputs_;
+  Json notWritten_ = Json::array();  // streams a writing run met without a box
   std::vector<std::string> errors_;
   std::optional<Json> playlist_;
   std::optional<Json> titleSet_;

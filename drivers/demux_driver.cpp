@@ -1,6 +1,7 @@
 #include "common/path_rules.h"
 #include "drivers/demux_outputs.h"
 #include "drivers/operations.h"
+#include "drivers/unlisted_streams.h"
 #include "engine/demux.h"
 #include "workspace/title_chain.h"
 
@@ -21,15 +22,10 @@ std::vector<PlannedOutput> planOutputs(const Workspace& ws, const std::string& p
   const DriverOptions& o = ws.options;
   std::vector<PlannedOutput> plan;
   for (StreamKind kind : kStreamKinds) {
-    const std::string& ext = kind == StreamKind::Video   ? o.videoExt
-                             : kind == StreamKind::Audio ? o.audioExt
-                                                         : o.subExt;
     std::span<const StreamBox> boxes = ws.boxes[kind];
     for (size_t slot = 0; slot < boxes.size(); ++slot)
       if (boxes[slot].ticked)
-        plan.push_back(
-            {kind, int(slot),
-             prefix + "." + safeFileNamePart(boxes[slot].caption) + "." + safeFileNamePart(ext)});
+        plan.push_back({kind, int(slot), demuxOutputPath(prefix, boxes[slot].caption, outputExtension(o, kind))});
   }
   return plan;
 }
@@ -47,18 +43,20 @@ std::string refusal(const std::vector<PlannedOutput>& plan, const std::vector<st
   return {};
 }
 
-void demuxFile(Workspace& ws, const std::string& path, const PayloadTargets& targets) {
+void demuxFile(Workspace& ws, const std::string& path, const PayloadTargets& targets,
+               UnlistedStreams& unlisted) {
   Host& host = ws.host;
   const std::string name = fileNamePart(path);
   const std::unique_ptr<InputFile> in = openChainFile(ws, path, "Opening");
   host.log(fileSizeLine(*in));
   host.log("Demuxing " + name);
   host.slog("Demuxing " + name, 0);
-  demux(ws.session, DemuxMode, *in, targets);
+  unlisted.startFile(path);
+  demux(ws.session, DemuxMode, *in, targets, &unlisted);
 }
 
-void demuxChain(Workspace& ws, DemuxOutputs& outputs, const std::string& prefix) {
-  const std::vector<std::string> chain = titleChain(ws.paths.eEVOfile, ws.options.continueChain);
+void demuxChain(Workspace& ws, DemuxOutputs& outputs, const std::vector<std::string>& chain,
+                const std::string& prefix, UnlistedStreams& unlisted) {
   const std::vector<PlannedOutput> plan = planOutputs(ws, prefix);
   if (const std::string problem = refusal(plan, chain); !problem.empty()) {
     ws.logError(problem);
@@ -66,10 +64,9 @@ void demuxChain(Workspace& ws, DemuxOutputs& outputs, const std::string& prefix)
   }
   for (const PlannedOutput& out : plan) outputs.create(out.kind, out.slot, out.path);
   const PayloadTargets targets = outputs.targets(ws.session.options.selection);
-  const ProcessingState& st = ws.session.state;
   runChain(
-      chain, [&st] { return !st.CancelRequested; },
-      [&](const std::string& file) { demuxFile(ws, file, targets); });
+      chain, [&ws] { return ws.chainGoesOn(); },
+      [&](const std::string& file) { demuxFile(ws, file, targets, unlisted); });
 }
 
 }  // namespace
@@ -90,9 +87,12 @@ void demuxTitle(Workspace& ws) {
   ws.session.options.fileKind = fileKindOf(ws.paths.eEVOfile);
   const std::string prefix = outputPrefix(ws.options.workdir, ws.paths.OutputBaseName);
 
+  ws.streamsNotWritten.clear();
   DemuxOutputs outputs(ws);
+  const std::vector<std::string> chain = titleChain(ws.paths.eEVOfile, ws.options.continueChain);
+  UnlistedStreams unlisted(ws, outputs, chain, prefix);
   try {
-    demuxChain(ws, outputs, prefix);
+    demuxChain(ws, outputs, chain, prefix, unlisted);
   } catch (const std::exception& error) {
     ws.logError(error.what());
   }
@@ -102,6 +102,7 @@ void demuxTitle(Workspace& ws) {
     ws.logError(error.what());
   }
 
+  unlisted.report();
   ws.logDone();
   logframes(ws);
   ws.buttons.demux = ws.buttons.rebuild = true;

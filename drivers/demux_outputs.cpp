@@ -4,11 +4,19 @@
 
 namespace vantrel {
 
-void DemuxOutputs::create(StreamKind kind, int slot, const std::string& path) {
+OutputFile& DemuxOutputs::create(StreamKind kind, int slot, const std::string& path) {
   std::unique_ptr<OutputFile>& file = files_[kind][size_t(slot)];
   file = OutputFile::create(path);
   ws_.host.log("Creating " + path);
   ws_.outputCreated(*file);
+  return *file;
+}
+
+bool DemuxOutputs::holds(const std::string& path) const {
+  for (StreamKind kind : kStreamKinds)
+    for (const std::unique_ptr<OutputFile>& file : files_[kind])
+      if (file && file->path() == path) return true;
+  return false;
 }
 
 PayloadTargets DemuxOutputs::targets(const Selection& selection) const {

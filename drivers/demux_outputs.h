@@ -17,7 +17,9 @@ class DemuxOutputs {
   DemuxOutputs(const DemuxOutputs&) = delete;
   DemuxOutputs& operator=(const DemuxOutputs&) = delete;
 
-  void create(StreamKind kind, int slot, const std::string& path);
+  OutputFile& create(StreamKind kind, int slot, const std::string& path);
+  // Whether one of the outputs is written to `path`.
+  bool holds(const std::string& path) const;
   // The engine's targets: the outputs of the slots that `selection` ticks.
   PayloadTargets targets(const Selection& selection) const;
   // Closes every output, telling the observer what each holds; the first

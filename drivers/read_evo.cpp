@@ -1,6 +1,7 @@
 #include "common/path_rules.h"
 #include "drivers/operations.h"
 #include "engine/demux.h"
+#include "engine/progress.h"
 #include "workspace/title_chain.h"
 
 namespace vantrel {
@@ -26,6 +27,12 @@ void scanFile(Workspace& ws, const std::string& path) {
   host.slog("Reading " + name + " ", 0);
   host.log(fileSizeLine(*in));
   demux(ws.session, ScanMode, *in);
+  // The catalogue may then miss streams that begin later: say so.
+  if (ws.session.state.ScanLimitReached && in->position() < in->size()) {
+    ws.scanStoppedEarly = true;
+    host.log("Fast EVO checking stopped after " + std::to_string(in->position() / kMiB) + " of " +
+             std::to_string(in->size() / kMiB) + " Mbytes: streams that begin later are not listed.");
+  }
 }
 
 }  // namespace
@@ -51,10 +58,11 @@ void scanTitle(Workspace& ws) {
       chainOutputBaseName(paths.SourceFileName, paths.eEVOfile, ws.options.continueChain);
   ws.session.options.fileKind = fileKindOf(paths.eEVOfile);
   ws.catalogueOrigin = CatalogueOrigin::None;
+  ws.scanStoppedEarly = false;
 
   try {
     runChain(
-        titleChain(paths.eEVOfile, ws.options.continueChain), [&st] { return !st.CancelRequested; },
+        titleChain(paths.eEVOfile, ws.options.continueChain), [&ws] { return ws.chainGoesOn(); },
         [&ws](const std::string& file) { scanFile(ws, file); });
   } catch (...) {
     // The file that was open is closed; the window stays usable and the

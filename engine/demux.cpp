@@ -19,11 +19,12 @@ void startPass(ProcessingState& state, EngineMode mode) {
 // One pass over one file.
 class Pass {
  public:
-  Pass(Session& session, EngineMode mode, InputFile& in, const PayloadTargets& targets)
+  Pass(Session& session, EngineMode mode, InputFile& in, const PayloadTargets& targets,
+       StreamMeeting* meeting)
       : session_(session),
         mode_(mode),
         in_(in),
-        parser_(session, mode, targets),
+        parser_(session, mode, targets, meeting),
         progress_(in.size()),
         buffer_(session.state.ChunkBuffer.get()) {}
 
@@ -32,7 +33,7 @@ class Pass {
       const size_t chunkLength = in_.read(buffer_, kChunkSize);
       if (chunkLength == 0) break;  // the file shrank: end rather than read again
       chunkRead(chunkLength);
-      parser_.parseChunk(buffer_, chunkLength);
+      parser_.parseChunk(buffer_, chunkLength, in_.position() - int64_t(chunkLength));
     }
     parser_.finish();
   }
@@ -83,11 +84,12 @@ class Pass {
 
 }  // namespace
 
-void demux(Session& session, EngineMode mode, InputFile& in, const PayloadTargets& targets) {
+void demux(Session& session, EngineMode mode, InputFile& in, const PayloadTargets& targets,
+           StreamMeeting* meeting) {
   ProcessingState& state = session.state;
   startPass(state, mode);
   CancelButtonOn cancelButton(session.host);
-  Pass(session, mode, in, targets).run();
+  Pass(session, mode, in, targets, meeting).run();
   if (state.CancelRequested) state.FrameCount = {0, 0};
 }
 

@@ -8,20 +8,23 @@
 
 namespace vantrel {
 
-PackParser::PackParser(Session& session, EngineMode mode, const PayloadTargets& targets)
+PackParser::PackParser(Session& session, EngineMode mode, const PayloadTargets& targets,
+                       StreamMeeting* meeting)
     : state_(session.state),
       host_(session.host),
       observer_(session.observer),
       options_(session.options),
       mode_(mode),
       targets_(mode == DemuxMode ? targets : PayloadTargets{}),
+      meeting_(mode == DemuxMode ? meeting : nullptr),
       angles_(session.options.angle, session.host) {
   pictureTail_.fill(kNoPictureTail);
 }
 
-void PackParser::parseChunk(const uint8_t* chunk, size_t length) {
+void PackParser::parseChunk(const uint8_t* chunk, size_t length, int64_t filePosition) {
   chunk_ = chunk;
   chunkLength_ = length;
+  chunkStart_ = filePosition;
   size_t cursor = 0;
   if (carriedSkip_ > 0) {
     size_t n = size_t(std::min<int64_t>(carriedSkip_, int64_t(length)));
@@ -43,7 +46,10 @@ size_t PackParser::step(size_t cursor) {
       return phase_ == Phase::Payload ? payloadStep(cursor) : skipPacket(cursor);
     phase_ = Phase::Outside;  // an empty payload: this byte already belongs to what follows
   }
-  if ((window_ & 0xFFFFFF00u) == 0x00000100u && startCode(byte)) return cursor + 1;
+  if ((window_ & 0xFFFFFF00u) == 0x00000100u) {
+    packetAt_ = chunkStart_ + int64_t(cursor) - 3;  // where a packet would begin
+    if (startCode(byte)) return cursor + 1;
+  }
 
   switch (phase_) {
     case Phase::Length:
@@ -206,8 +212,14 @@ void PackParser::claim(const StreamRange& range, uint8_t id) {
   holder = id;
   claimedHere_ = true;
   firstPts_[size_t(range.kind)] = currentPts_.value_or(0);
-  if (mode_ != ScanMode) return;  // catalogue entries are logged (and observed) in scan passes
   const FoundStream found{range.kind, range.slotOf(id), id, current_.codec};
+  if (mode_ != ScanMode) {
+    // Catalogue entries are logged (and observed) in scan passes; a demux
+    // pass asks the driver about a stream it has no output for.
+    OutputFile*& target = targets_[range.kind][size_t(found.slot)];
+    if (!target && meeting_) target = meeting_->streamMet(found, packetAt_);
+    return;
+  }
   host_.log(foundLine(found));
   if (observer_) observer_->streamFound(found);
 }

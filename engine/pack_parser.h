@@ -11,6 +11,7 @@
 #include "engine/demux.h"
 #include "engine/program_stream.h"
 #include "engine/run_observer.h"
+#include "engine/stream_meeting.h"
 #include "engine/stream_writers.h"
 
 namespace vantrel {
@@ -53,10 +54,14 @@ struct CurrentStream {
 // time, straight from the chunk. Nothing is allocated per packet.
 class PackParser {
  public:
-  PackParser(Session& session, EngineMode mode, const PayloadTargets& targets = {});
+  // A demux pass writes to `targets`, and asks `meeting` about a stream
+  // that takes a slot without an output.
+  PackParser(Session& session, EngineMode mode, const PayloadTargets& targets = {},
+             StreamMeeting* meeting = nullptr);
 
-  // Parses `length` bytes of the chunk buffer; the state carries over.
-  void parseChunk(const uint8_t* chunk, size_t length);
+  // Parses `length` bytes of the chunk buffer, which begins at
+  // `filePosition` of the input; the state carries over.
+  void parseChunk(const uint8_t* chunk, size_t length, int64_t filePosition = 0);
   // The end of the pass.
   void finish() { angles_.finish(); }
 
@@ -102,10 +107,13 @@ class PackParser {
   RunObserver* const observer_;
   const EngineOptions options_;
   const EngineMode mode_;
-  const PayloadTargets targets_;
+  PayloadTargets targets_;  // grows when a stream met in the pass is given an output
+  StreamMeeting* const meeting_;
 
   const uint8_t* chunk_ = nullptr;
   size_t chunkLength_ = 0;
+  int64_t chunkStart_ = 0;  // offset of the chunk in the file
+  int64_t packetAt_ = 0;    // offset of the current packet's start code
 
   uint32_t window_ = 0;
   Phase phase_ = Phase::Outside;

@@ -6,6 +6,7 @@
 
 #include "engine/analyzer_dispatch.h"
 #include "engine/navigation.h"
+#include "engine/stream_meeting.h"
 #include "engine/stream_report.h"
 
 namespace vantrel {
@@ -41,6 +42,8 @@ class RunObserver {
     (void)start;
     (void)analysis;
   }
+  // A writing run met a stream that has no box and did not write it.
+  virtual void streamNotWritten(const MetStream& stream) { (void)stream; }
   // A driver created an output file, and closed it with `bytes` stored.
   virtual void outputCreated(const std::string& path) { (void)path; }
   virtual void outputClosed(const std::string& path, int64_t bytes) {

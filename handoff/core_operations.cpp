@@ -27,8 +27,7 @@ const StreamBox& streamBox(const Workspace& ws, StreamKind kind, int slot) {
 StreamBox& streamBox(Workspace& ws, StreamKind kind, int slot) { return ws.boxes[kind][size_t(slot)]; }
 
 std::string captionOf(const FoundStream& stream) {
-  return streamName(stream.kind, int32_t(stream.id)) + "." +
-         zeroPadded(stream.slot, kindInfo(stream.kind).suffixDigits);
+  return streamCaption(stream.kind, int32_t(stream.id), stream.slot);
 }
 
 std::vector<DemuxedStream> demuxedStreams(const Workspace& ws, const std::vector<FoundStream>& met,

@@ -169,6 +169,8 @@ class MatroskaJob {
       return false;
     }
     ws_.options.workdir = work_.folder;
+    // Without a choice every stream goes in, also one the scan did not list.
+    ws_.options.writeUnlistedStreams = !request_.streamsChosen;
     if (request_.beforeDemux) request_.beforeDemux();
     const int errorsBefore = ws_.errorsLogged;
     demuxTitleStreams(ws_);

@@ -41,6 +41,10 @@ void TitleFacts::streamDetails(const StreamStart& start, const StreamAnalysis& a
   if (next_) next_->streamDetails(start, analysis);
 }
 
+void TitleFacts::streamNotWritten(const MetStream& stream) {
+  if (next_) next_->streamNotWritten(stream);
+}
+
 void TitleFacts::outputCreated(const std::string& path) {
   outputs_.push_back(path);
   if (next_) next_->outputCreated(path);

@@ -51,9 +51,8 @@ void rebuildChain(Workspace& ws, const RebuildPlan& plan, Renumbering& numbers,
   out = OutputFile::create(output);
   ws.host.log("Creating " + output);
   ws.outputCreated(*out);
-  const ProcessingState& state = ws.session.state;
   runChain(
-      chain, [&state] { return !state.CancelRequested; },
+      chain, [&ws] { return ws.chainGoesOn(); },
       [&](const std::string& file) { rebuildFile(ws, file, plan, numbers, *out); });
 }
 

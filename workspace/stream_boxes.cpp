@@ -36,6 +36,10 @@ std::string streamName(StreamKind kind, int32_t value) {
   return range ? std::string(range->caption) : std::string();
 }
 
+std::string streamCaption(StreamKind kind, int32_t value, int slot) {
+  return streamName(kind, value) + "." + zeroPadded(int64_t(slot), kindInfo(kind).suffixDigits);
+}
+
 void Resetcbs(StreamBoxes& boxes, OperationButtons& buttons, const std::string& sourcePath) {
   auto clear = [](std::span<StreamBox> kindBoxes, StreamKind kind) {
     for (StreamBox& box : kindBoxes) {
@@ -58,9 +62,7 @@ void LabelStreamBoxes(StreamBoxes& boxes, const PerKind<int32_t>& catalogue) {
       StreamBox& box = kindBoxes[slot];
       box.enabled = value >= 0;
       box.ticked = box.enabled;
-      if (box.ticked)
-        box.caption =
-            streamName(kind, value) + "." + zeroPadded(int64_t(slot), kindInfo(kind).suffixDigits);
+      if (box.ticked) box.caption = streamCaption(kind, value, int(slot));
     }
   }
 }

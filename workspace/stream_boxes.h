@@ -44,6 +44,9 @@ struct OperationButtons {
 // an empty slot); empty for a value of no known kind.
 std::string streamName(StreamKind kind, int32_t value);
 
+// The caption of a stream's box: its kind name and slot ("DD+.stream.03").
+std::string streamCaption(StreamKind kind, int32_t value, int slot);
+
 // Disables, unticks and clears every box ("No video stream", "No audio
 // stream", "No subpicture"), then applies the selection to the buttons.
 void Resetcbs(StreamBoxes& boxes, OperationButtons& buttons, const std::string& sourcePath);

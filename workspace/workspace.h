@@ -1,6 +1,8 @@
 #pragma once
 
+#include <atomic>
 #include <string>
+#include <vector>
 
 #include "common/file_io.h"
 #include "common/host.h"
@@ -21,6 +23,25 @@ class DriverHost : public Host {
   }
 };
 
+// An option the user may change while a run reads it (from another thread).
+class LiveFlag {
+ public:
+  LiveFlag(bool value = false) : value_(value) {}  // NOLINT: a flag reads like a bool
+  LiveFlag(const LiveFlag& other) : value_(other.value_.load()) {}
+  LiveFlag& operator=(const LiveFlag& other) {
+    value_ = other.value_.load();
+    return *this;
+  }
+  LiveFlag& operator=(bool value) {
+    value_ = value;
+    return *this;
+  }
+  operator bool() const { return value_; }  // NOLINT
+
+ private:
+  std::atomic<bool> value_;
+};
+
 // Options of the Options page that the operations read (the engine's own
 // are in Session::options).
 struct DriverOptions {
@@ -28,7 +49,9 @@ struct DriverOptions {
   std::string videoExt = "mpv";
   std::string audioExt = "mpa";
   std::string subExt = "sup";
-  bool continueChain = true;  // "Continue with the next EVO"
+  // "Continue with the next EVO": read again when each file of a run ends,
+  // so that unticking it stops the chain after the current file.
+  LiveFlag continueChain = true;
   bool autoClear = false;     // "Auto clear"
   bool autoRead = true;       // "Auto read"
   bool autoDemux = false;     // "Auto Demux"
@@ -36,6 +59,10 @@ struct DriverOptions {
   bool rebuildAdvanced = false;  // "Rebuild ADV_PCKs"
   bool adjustPts = false;     // "Adjust PTS of the EVOs to follow" (stored only)
   bool readVTI = true;        // "Read .VTI file"
+  // Demux writes a stream that has no box too (one met past the fast check
+  // or only in an earlier file of the title), named like the others; else
+  // it reports it. The command line without a stream list sets it.
+  bool writeUnlistedStreams = false;
 };
 
 // The source and playlist the user chose, and the names derived from them.
@@ -67,6 +94,11 @@ struct Workspace {
   CatalogueOrigin catalogueOrigin = CatalogueOrigin::None;
   std::string catalogueSource;  // the source path the last Read EVO scanned
   int errorsLogged = 0;         // error lines logged by the operations so far
+  bool scanStoppedEarly = false;  // the last Read EVO left a file unread at the fast-check size
+  std::vector<MetStream> streamsNotWritten;  // by the last Demux: met, but without a box
+
+  // Whether a chain run goes on with its next file.
+  bool chainGoesOn() const { return !session.state.CancelRequested && options.continueChain; }
 
   void notifyControls() { host.controlsChanged(boxes, buttons); }
   // Logs an error of an operation as one red line.

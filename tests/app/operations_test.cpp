@@ -284,6 +284,26 @@ class OperationsTest : public QObject {
     QVERIFY(!engine.selection.audio[3]);
   }
 
+  // A chain reads "Continue with the next EVO" when each file ends.
+  void unTickingContinueReachesARunningChain() {
+    std::atomic<bool> sawUntick{false};
+    OperationSet ops;
+    ops.demux = [&](vantrel::Workspace& ws) {
+      for (int i = 0; i < 1000 && ws.options.continueChain; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      sawUntick = !ws.options.continueChain;
+    };
+    TfMain window({}, ops);
+    window.FormActivate();
+    window.workspace().boxes.audio[1] = {true, true, "DD.stream.01", ""};
+    window.workspace().notifyControls();
+    window.flushEvents();
+    QVERIFY(window.bDemuxClick());
+    window.cbContinue->setChecked(false);
+    QTRY_VERIFY_WITH_TIMEOUT(!window.operationRunning(), 15000);
+    QVERIFY(sawUntick);
+  }
+
   void aTickDuringARunSurvivesIt() {
     OperationSet ops;
     ops.demux = demuxUntilCancelled;

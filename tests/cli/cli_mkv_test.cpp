@@ -22,9 +22,6 @@ namespace fs = std::filesystem;
 using Json = nlohmann::json;
 using psmux::EsCodec;
 
-// Set when Demux writes every stream met in the chain, also one that only an
-// earlier file holds (the AC-3 commentary of FEATURE_1 here).
-constexpr bool kDemuxWritesStreamsOfEarlierFiles = false;
 
 struct CliResult {
   int status = -1;
@@ -223,9 +220,6 @@ TEST(CliMkv, DiscTitleBecomesOneMatroskaFileWithNamesLanguagesSyncsAndChapters) 
 }
 
 TEST(CliMkv, StreamOfTheFirstFileOnlyIsInTheFile) {
-  if (!kDemuxWritesStreamsOfEarlierFiles)
-    GTEST_SKIP() << "Demux does not yet write a stream met only in an earlier file of the chain "
-                    "(the AC-3 commentary of FEATURE_1)";
   if (auto missing = discToolsMissing(); !missing.empty()) GTEST_SKIP() << missing;
   if (!haveTool("mkvmerge")) GTEST_SKIP() << "mkvtoolnix is not installed";
   TempDir dir;
@@ -235,6 +229,41 @@ TEST(CliMkv, StreamOfTheFirstFileOnlyIsInTheFile) {
   ASSERT_TRUE(audio.count("Commentary"));
   EXPECT_EQ(audio["Commentary"]["properties"]["language"], "eng");
   EXPECT_EQ(audio["Commentary"]["properties"]["minimum_timestamp"], 0);
+}
+
+// Streams Read EVO does not list: the AC-3 commentary of FEATURE_1 only and,
+// with a fast check of one chunk, the French forced subtitles that begin
+// late in FEATURE_2. Demux writes them; with a stream list it says so.
+TEST(CliDemux, WritesEveryStreamOfTheTitleOrSaysWhichItLeftOut) {
+  if (auto missing = discToolsMissing(); !missing.empty()) GTEST_SKIP() << missing;
+  TempDir dir;
+  const sample::DiscTitleContent feature = writeFeature(dir);
+  const sample::DiscStreamContent* forced = feature.evobs[1].find(EsCodec::Subpicture, 0x21);
+  ASSERT_TRUE(forced);
+  ASSERT_GT(forced->packs.front() * 2048, 262144u);  // past the first chunk
+  const std::string source = shellQuoted(feature.files[0]) + " --fast-size 0 -o ";
+  const std::string all = dir.file("all"), chosen = dir.file("chosen");
+  fs::create_directory(all);
+  fs::create_directory(chosen);
+  EXPECT_EQ(cli(dir, "demux " + source + shellQuoted(all)).status, 0);
+  EXPECT_EQ(readFileBytes(all + "/FEATURE_1_MERGED.DD.stream.03.mpa"), feature.bytesOf(EsCodec::Ac3, 0x83));
+  EXPECT_GT(fs::file_size(all + "/FEATURE_1_MERGED.Subpicture.01.sup"), forced->bytes.size());
+
+  const CliResult run = cli(dir, "demux " + source + shellQuoted(chosen) + " --streams v0,s1");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.doc["errors"], Json::array({"The stream s1 was met but not written: Read EVO did not list it."}));
+  // Also the commentary and the English subtitles, which the first chunk of FEATURE_2 lacks.
+  std::map<std::string, Json> notWritten;  // "subpicture 1"
+  for (const Json& met : run.doc["streams_not_written"])
+    notWritten[met["kind"].get<std::string>() + " " + std::to_string(met["slot"].get<int>())] = met;
+  ASSERT_EQ(notWritten.size(), 3u) << run.doc.dump(1);
+  const Json& late = notWritten["subpicture 1"];
+  EXPECT_EQ(late["id"], 0x21);
+  EXPECT_EQ(late["file"], feature.files[1]);
+  EXPECT_EQ(late["position"].get<uint64_t>() / 2048, forced->packs.front());
+  EXPECT_EQ(notWritten["audio 3"]["file"], feature.files[0]);
+  EXPECT_EQ(notWritten["subpicture 0"]["file"], feature.files[0]);
+  EXPECT_FALSE(fs::exists(chosen + "/FEATURE_1_MERGED.Subpicture.01.sup"));
 }
 
 }  // namespace

@@ -161,6 +161,77 @@ TEST(Demux, NeverCreatesAnOutputOverASourceOfTheChain) {
   EXPECT_TRUE(d.logged("Done."));
 }
 
+// A title whose subpicture 25 begins in the pack at 0x48000, past the
+// first chunk, which is all a fast check of size 0 reads.
+Bytes lateSubpictureTitle() {
+  Title title;
+  title.add(smallTitle(2)).padTo(0x48000).subpicture(0x25, 90000 + 18000, {0x00, 0x04, 5, 5});
+  title.audio(0x8B, 90000, {0x7F, 0xFE, 8});  // DTS in the slot of FEATURE_1's AC-3 83
+  return title.bytes();
+}
+
+// Streams Read EVO did not list (AC-3 83 only in FEATURE_1, subpicture 25
+// past the fast check of FEATURE_2) are written, or reported where met.
+TEST(Demux, StreamsReadEvoDidNotListAreWrittenOrReported) {
+  for (bool write : {true, false}) {
+    Driver d;
+    d.ws.session.options.fastCheck = true;
+    d.ws.session.options.fastSizeMB = 0;
+    d.ws.options.writeUnlistedStreams = write;
+    Title first;
+    first.add(smallTitle(1)).audio(0x83, 90000, {0x0B, 0x77, 3});
+    d.source("T/FEATURE_1.EVO", first.bytes());
+    d.dir.write("T/FEATURE_2.EVO", lateSubpictureTitle());
+    d.readEvo();
+    EXPECT_TRUE(d.logged("Fast EVO checking stopped after 0 of 0 Mbytes: streams that begin later are not listed."));
+    EXPECT_FALSE(d.ws.boxes.audio[3].enabled || d.ws.boxes.subpicture[5].enabled);
+    d.demux();
+    EXPECT_TRUE(d.logged("[re]Audio substream 8B shares slot 3 with 83; its packets are skipped.[/re]"));
+    const std::string prefix = d.dir.file("FEATURE_1_MERGED");
+    EXPECT_EQ(fileExists(prefix + ".DD.stream.03.mpa"), write);
+    EXPECT_EQ(fileExists(prefix + ".Subpicture.05.sup"), write);
+    if (write) {
+      EXPECT_EQ(readFileBytes(prefix + ".DD.stream.03.mpa"), (Bytes{0x0B, 0x77, 3}));
+      EXPECT_EQ(readFileBytes(prefix + ".Subpicture.05.sup").size(), 14u);  // "SP" header and data
+      EXPECT_TRUE(d.ws.streamsNotWritten.empty());
+      continue;
+    }
+    ASSERT_EQ(d.ws.streamsNotWritten.size(), 2u);
+    const MetStream& commentary = d.ws.streamsNotWritten[0];
+    const MetStream& late = d.ws.streamsNotWritten[1];
+    EXPECT_EQ(commentary.position / 2048, 5);  // after the nav pack and four packs of smallTitle
+    EXPECT_EQ(late.position / 2048, 0x48000 / 2048);
+    EXPECT_TRUE(d.logged("[re]The audio stream 3 (id 83), first met in FEATURE_1.EVO at byte " +
+                         std::to_string(commentary.position) +
+                         ", was not written: Read EVO lists the streams of the last file of the title; "
+                         "reading FEATURE_1.EVO alone offers it.[/re]"));
+    EXPECT_TRUE(d.logged("[re]The subpicture stream 5 (id 25), first met in FEATURE_2.EVO at byte " +
+                         std::to_string(late.position) +
+                         ", was not written: a full check (\"Fast EVO checking\" off, --full) offers it.[/re]"));
+    EXPECT_EQ(d.ws.errorsLogged, 0);
+  }
+}
+
+// "Continue with the next EVO" is read when each file ends.
+TEST(Demux, UntickingContinueDuringARunStopsAfterTheCurrentFile) {
+  struct Untick : RunObserver {
+    explicit Untick(LiveFlag& f) : flag(f) {}
+    void fileOpened(const std::string&, int64_t) override { flag = false; }
+    LiveFlag& flag;
+  };
+  Driver d;
+  d.source("T/FEATURE_1.EVO", smallTitle(1));
+  d.dir.write("T/FEATURE_2.EVO", smallTitle(2));
+  d.readEvo();
+  Untick untick(d.ws.options.continueChain);
+  d.session.observer = &untick;
+  d.host.lines.clear();
+  d.demux();
+  EXPECT_TRUE(d.logged("Demuxing FEATURE_1.EVO"));
+  EXPECT_FALSE(d.logged("Opening file [b]FEATURE_2.EVO[/b]"));
+  EXPECT_EQ(readFileBytes(d.dir.file("FEATURE_1_MERGED.DD.stream.00.mpa")), (Bytes{0x0B, 0x77, 1}));
+}
+
 TEST(Demux, CancelIsConfirmedDuringADemuxPass) {
   for (bool yes : {false, true}) {
     Driver d;

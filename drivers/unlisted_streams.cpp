@@ -1,0 +1,108 @@
+#include "drivers/unlisted_streams.h"
+
+#include "common/path_rules.h"
+#include "common/text_format.h"
+#include "workspace/title_chain.h"
+
+namespace vantrel {
+
+namespace {
+
+PerKind<bool> slotsWithBoxes(const StreamBoxes& boxes) {
+  PerKind<bool> boxed;
+  for (StreamKind kind : kStreamKinds)
+    for (size_t slot = 0; slot < boxed[kind].size(); ++slot) boxed[kind][slot] = boxes[kind][slot].enabled;
+  return boxed;
+}
+
+// "The subpicture stream 1 (id 21), first met in FEATURE_2.EVO at byte
+// 1234567, was not written: ..." with what would offer it.
+std::string notWrittenLine(const MetStream& met, bool inLastFile) {
+  const FoundStream& s = met.stream;
+  std::string line = "[re]The " + std::string(kindInfo(s.kind).name) + " stream " + std::to_string(s.slot) +
+                     " (id " + hex2(s.id) + "), first met in " + fileNamePart(met.file) + " at byte " +
+                     std::to_string(met.position) + ", was not written: ";
+  line += inLastFile ? "a full check (\"Fast EVO checking\" off, --full) offers it."
+                     : "Read EVO lists the streams of the last file of the title; reading " +
+                           fileNamePart(met.file) + " alone offers it.";
+  return line + "[/re]";
+}
+
+}  // namespace
+
+const std::string& outputExtension(const DriverOptions& options, StreamKind kind) {
+  switch (kind) {
+    case StreamKind::Video:
+      return options.videoExt;
+    case StreamKind::Audio:
+      return options.audioExt;
+    case StreamKind::Subpicture:
+      break;
+  }
+  return options.subExt;
+}
+
+std::string demuxOutputPath(const std::string& prefix, const std::string& caption,
+                            const std::string& extension) {
+  return prefix + "." + safeFileNamePart(caption) + "." + safeFileNamePart(extension);
+}
+
+UnlistedStreams::UnlistedStreams(Workspace& ws, DemuxOutputs& outputs, std::vector<std::string> chain,
+                                 std::string prefix)
+    : ws_(ws),
+      outputs_(outputs),
+      chain_(std::move(chain)),
+      prefix_(std::move(prefix)),
+      boxed_(slotsWithBoxes(ws.boxes)) {}
+
+UnlistedStreams::Met* UnlistedStreams::find(StreamKind kind, int slot) {
+  for (Met& m : met_)
+    if (m.at.stream.kind == kind && m.at.stream.slot == slot) return &m;
+  return nullptr;
+}
+
+// Called once per stream and pass, so the search and the first record cost
+// nothing per packet.
+OutputFile* UnlistedStreams::streamMet(const FoundStream& stream, int64_t position) {
+  if (boxed_[stream.kind][size_t(stream.slot)]) return nullptr;  // the user left its box unticked
+  if (Met* known = find(stream.kind, stream.slot)) {
+    if (known->at.stream.id == stream.id) return known->out;
+    // Another id in the slot of an earlier file: one file never holds two codecs.
+    ws_.host.log(sharedSlotLine(stream.kind, stream.id, stream.slot, known->at.stream.id));
+    return nullptr;
+  }
+  const bool write = ws_.options.writeUnlistedStreams;
+  // Refused until its output exists: a failed creation is its own red line.
+  met_.push_back({{stream, file_, position}, nullptr, write});
+  if (ws_.session.observer) ws_.session.observer->streamFound(stream);
+  if (!write) return nullptr;
+  Met& met = met_.back();
+  met.out = createOutput(stream);
+  met.refused = !met.out;
+  return met.out;
+}
+
+OutputFile* UnlistedStreams::createOutput(const FoundStream& stream) {
+  const std::string path = demuxOutputPath(prefix_, streamCaption(stream.kind, int32_t(stream.id), stream.slot),
+                                           outputExtension(ws_.options, stream.kind));
+  if (isFileOfChain(path, chain_)) {
+    ws_.logError(outputOverSourceMessage(path));
+    return nullptr;
+  }
+  if (outputs_.holds(path)) {
+    ws_.logError("Cannot create file \"" + path + "\". Two streams would be written to it.");
+    return nullptr;
+  }
+  return &outputs_.create(stream.kind, stream.slot, path);
+}
+
+void UnlistedStreams::report() {
+  for (const Met& m : met_) {
+    if (m.out || m.refused) continue;
+    ws_.host.log(notWrittenLine(m.at, m.at.file == chain_.back()));
+    ws_.streamsNotWritten.push_back(m.at);
+    if (ws_.session.observer) ws_.session.observer->streamNotWritten(m.at);
+  }
+}
+
+}  // namespace vantrel
