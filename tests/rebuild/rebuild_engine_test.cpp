@@ -314,7 +314,7 @@ TEST_F(RebuildEngine, AHeldRunWaitsAtItsNextChunkUntilTheAnswer) {
   // (Yes) comes from another thread once the run waits.
   Title title;
   title.nav().filler(400);
-  bench.scanned(source(), {0xE0});
+  bench.scanned(source(), {0xE0, 0x88, 0x89, 0x8A, 0x20, 0x21});
   ProcessingState& state = bench.ws.session.state;
   std::thread asker;
   bool waited = false;
