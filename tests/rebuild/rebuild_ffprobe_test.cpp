@@ -131,58 +131,64 @@ std::string hexId(int id) {
 // is gone, and ffprobe finds exactly the streams kept.
 TEST(RebuildWithFfprobe, RebuiltDiscTitlesHaveTrueNavigationAndOnlyTheKeptStreams) {
   if (auto missing = discToolsMissing(); !missing.empty()) GTEST_SKIP() << missing;
-  RebuildHarness bench;
-  sample::DiscSpec spec;
-  spec.titles = {sample::featureTitle()};
-  spec.titles[0].streams.push_back({psmux::EsCodec::Ac3, 0x80, "Shared", "en"});
-  const sample::DiscContent disc = writeTestDisc(spec, bench.dir.file("disc"));
-  const std::vector<std::string>& files = disc.titles[0].files;
-  bench.choose(files[0]);
-  bench.readEvo();
-  const ProcessingState& state = bench.ws.session.state;
-  ASSERT_TRUE(state.AudioStreamId[0] == 0x80 || state.AudioStreamId[0] == 0xC0);
-  const int loser = state.AudioStreamId[0] == 0x80 ? 0xC0 : 0x80;
-  const Selection found = bench.ws.boxes.selection();
+  for (bool vc1 : {false, true}) {
+    SCOPED_TRACE(vc1 ? "VC-1" : "H.264");
+    RebuildHarness bench;
+    sample::DiscSpec spec;
+    spec.titles = {sample::featureTitle()};
+    spec.titles[0].streams.push_back({psmux::EsCodec::Ac3, 0x80, "Shared", "en"});
+    if (vc1) spec.titles[0].streams[0] = {psmux::EsCodec::Vc1Video, 0x55};
+    const sample::DiscContent disc = writeTestDisc(spec, bench.dir.file("disc"));
+    const std::vector<std::string>& files = disc.titles[0].files;
+    bench.choose(files[0]);
+    bench.readEvo();
+    const ProcessingState& state = bench.ws.session.state;
+    ASSERT_TRUE(state.AudioStreamId[0] == 0x80 || state.AudioStreamId[0] == 0xC0);
+    const int loser = state.AudioStreamId[0] == 0x80 ? 0xC0 : 0x80;
+    const Selection found = bench.ws.boxes.selection();
 
-  enum Keep { All, Half, VideoOnly };
-  for (bool chain : {true, false}) {
-    for (Keep keep : {All, Half, VideoOnly}) {
-      for (bool adv : {false, true}) {
-        SCOPED_TRACE(std::to_string(chain) + " " + std::to_string(keep) + " " + std::to_string(adv));
-        bench.ws.options.continueChain = chain;
-        bench.ws.options.rebuildAdvanced = adv;
-        for (StreamKind kind : kStreamKinds)
-          for (size_t slot = 0; slot < found[kind].size(); ++slot)
-            bench.ws.boxes[kind][slot].ticked =
-                found[kind][slot] && (kind == StreamKind::Video || keep == All || (keep == Half && slot % 2 == 0));
-        rebuildTitle(bench.ws);
-        ASSERT_EQ(bench.ws.errorsLogged, 0) << bench.host.text();
-        const std::string rebuilt =
-            bench.dir.file(chain ? "FEATURE_1_MERGED.rebuilt.EVO" : "FEATURE_1.rebuilt.EVO");
-        const DsiWalk walked = walkDsi({rebuilt}, PackNumbering::WholeChain);
-        EXPECT_TRUE(walked.faults.empty()) << walked.faults.front();
-        EXPECT_EQ(walked.units.size(), chain ? 4u : 2u);
+    enum Keep { All, Half, VideoOnly };
+    for (bool chain : {true, false}) {
+      for (Keep keep : {All, Half, VideoOnly}) {
+        for (bool adv : {false, true}) {
+          SCOPED_TRACE(std::to_string(chain) + " " + std::to_string(keep) + " " + std::to_string(adv));
+          bench.ws.options.continueChain = chain;
+          bench.ws.options.rebuildAdvanced = adv;
+          for (StreamKind kind : kStreamKinds)
+            for (size_t slot = 0; slot < found[kind].size(); ++slot)
+              bench.ws.boxes[kind][slot].ticked =
+                  found[kind][slot] &&
+                  (kind == StreamKind::Video || keep == All || (keep == Half && slot % 2 == 0));
+          rebuildTitle(bench.ws);
+          ASSERT_EQ(bench.ws.errorsLogged, 0) << bench.host.text();
+          const std::string rebuilt =
+              bench.dir.file(chain ? "FEATURE_1_MERGED.rebuilt.EVO" : "FEATURE_1.rebuilt.EVO");
+          const DsiWalk walked = walkDsi({rebuilt}, PackNumbering::WholeChain);
+          EXPECT_TRUE(walked.faults.empty()) << walked.faults.front();
+          EXPECT_EQ(walked.units.size(), chain ? 4u : 2u);
 
-        const Bytes bytes = readFileBytes(rebuilt);
-        std::set<std::string> ids;  // as ffprobe names them
-        int advanced = 0;
-        for (const WalkedPack& pack : walk(bytes)) {
-          if (pack.streamId == 0xBF && pack.substream == 0x80) ++advanced;
-          if (pack.streamId == 0xE2) ids.insert("id=0x1e2");
-          if (pack.streamId != 0xBD) continue;
-          EXPECT_NE(pack.substream, loser);
-          ids.insert("id=" + hexId(pack.substream));
+          const Bytes bytes = readFileBytes(rebuilt);
+          std::set<std::string> ids;  // as ffprobe names them
+          int advanced = 0;
+          for (const WalkedPack& pack : walk(bytes)) {
+            if (pack.streamId == 0xBF && pack.substream == 0x80) ++advanced;
+            if (pack.streamId == 0xE2) ids.insert("id=0x1e2");
+            if (pack.streamId == 0xFD) ids.insert("id=0xfd55");
+            if (pack.streamId != 0xBD) continue;
+            EXPECT_NE(pack.substream, loser);
+            ids.insert("id=" + hexId(pack.substream));
+          }
+          EXPECT_EQ(advanced > 0, adv);
+          const Selection ticked = bench.ws.boxes.selection();
+          size_t kept = 0;
+          for (StreamKind kind : kStreamKinds) kept += size_t(std::ranges::count(ticked[kind], true));
+          if (chain) {
+            EXPECT_EQ(ids.size(), kept);  // French subtitles begin in FEATURE_2
+          }
+          std::set<std::string> probed;
+          for (const std::string& line : probeStreams(rebuilt)) probed.insert(line.substr(line.find("id=")));
+          EXPECT_EQ(probed, ids);
         }
-        EXPECT_EQ(advanced > 0, adv);
-        const Selection ticked = bench.ws.boxes.selection();
-        size_t kept = 0;
-        for (StreamKind kind : kStreamKinds) kept += size_t(std::ranges::count(ticked[kind], true));
-        if (chain) {
-          EXPECT_EQ(ids.size(), kept);  // French subtitles begin in FEATURE_2
-        }
-        std::set<std::string> probed;
-        for (const std::string& line : probeStreams(rebuilt)) probed.insert(line.substr(line.find("id=")));
-        EXPECT_EQ(probed, ids);
       }
     }
   }
