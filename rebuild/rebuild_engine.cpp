@@ -139,8 +139,9 @@ class PackRewriter {
 
  private:
   // A stream of the table is kept when the first slot holding its
-  // identifier is ticked; identifiers no slot holds (those that lost a
-  // shared slot) go with it. Slots are searched from 0 up.
+  // identifier is ticked (slots are searched from 0 up). No box stands for
+  // an identifier no slot holds, one that lost its slot to another id
+  // among them: it goes, so that the system header counts what is kept.
   bool dropped(const PackStream& pack) const {
     if (pack.streamId == stream_id::kPrivateStream2)
       return pack.id == private2::kAdvancedContent && !plan_.keepAdvanced;
@@ -174,8 +175,9 @@ class PackRewriter {
     owners_.audio.fill(-1);
     owners_.subpicture.fill(-1);
     for (StreamKind kind : {StreamKind::Audio, StreamKind::Subpicture}) {
-      const std::span<int16_t> owners =
-          kind == StreamKind::Audio ? std::span<int16_t>(owners_.audio) : std::span<int16_t>(owners_.subpicture);
+      const std::span<int16_t> owners = kind == StreamKind::Audio
+                                            ? std::span<int16_t>(owners_.audio)
+                                            : std::span<int16_t>(owners_.subpicture);
       std::bitset<dsi::kSubpictureSyncEntries> taken;
       for (size_t slot = 0; slot < plan_.ids[kind].size(); ++slot) {
         const int32_t value = plan_.ids[kind][slot];
