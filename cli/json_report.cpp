@@ -82,6 +82,10 @@ void JsonReport::outputClosed(const std::string& path, int64_t bytes) {
   outputs_.push_back({path, bytes});
 }
 
+void JsonReport::outputRemoved(const std::string& path) {
+  std::erase_if(outputs_, [&](const auto& output) { return output.path == path; });
+}
+
 void JsonReport::errorReported(std::string_view message) {
   errors_.emplace_back(message);
 }

@@ -46,6 +46,7 @@ class JsonReport : public RunObserver, public MetadataObserver {
   void streamNotWritten(const MetStream& stream) override;
   void outputCreated(const std::string& path) override;
   void outputClosed(const std::string& path, int64_t bytes) override;
+  void outputRemoved(const std::string& path) override;
   void errorReported(std::string_view message) override;
 
   void playlistRead(const std::string& path, int64_t size, const Playlist& playlist,

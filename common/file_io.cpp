@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -149,6 +150,32 @@ void OutputFile::write(const void* data, size_t count) {
   } else {
     std::memcpy(buffer_.get(), bytes, count);
     buffered_ = count;
+  }
+}
+
+void OutputFile::writeAt(int64_t offset, const void* data, size_t count) {
+  if (fd_ < 0) fail("Cannot write file", path_, EBADF);
+  if (offset < 0 || offset + int64_t(count) > written_) fail("Cannot write file", path_, EINVAL);
+  const auto* bytes = static_cast<const uint8_t*>(data);
+  const int64_t bufferStart = written_ - int64_t(buffered_);
+  // The part still in the buffer.
+  if (offset + int64_t(count) > bufferStart) {
+    const int64_t from = std::max(offset, bufferStart);
+    const size_t skip = size_t(from - offset);
+    std::memcpy(buffer_.get() + (from - bufferStart), bytes + skip, count - skip);
+    count = skip;
+  }
+  // The part the file holds.
+  while (count > 0) {
+    ssize_t put = ::pwrite(fd_, bytes, count, offset);
+    if (put < 0) {
+      if (errno == EINTR) continue;
+      fail("Cannot write file", path_, errno);
+    }
+    if (put == 0) fail("Cannot write file", path_, ENOSPC);
+    bytes += put;
+    offset += put;
+    count -= size_t(put);
   }
 }
 

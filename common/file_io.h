@@ -80,6 +80,10 @@ class OutputFile {
   int64_t bytesStored() const { return stored_; }
 
   void write(const void* data, size_t count);
+  // Overwrites `count` bytes already handed to write(), from byte `offset`
+  // on: in the buffer while they are still there, else in the file (which
+  // must then be seekable).
+  void writeAt(int64_t offset, const void* data, size_t count);
   void flush();
   void close();
 

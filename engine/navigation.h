@@ -16,6 +16,18 @@ namespace vantrel {
 // fields the program reads and rewrites, counted from the byte after its
 // substream id (private stream 2, substream 1).
 namespace dsi {
+// An HD DVD navigation pack's DSI packet, and the byte after its start
+// code, length and substream id.
+inline constexpr size_t kHdDvdPacketAt = 1287;
+inline constexpr size_t kHdDvdBodyAt = kHdDvdPacketAt + 7;
+// The unit's addresses, in packs counted from its navigation pack (0): the
+// navigation pack's own number in the file (NV_PCK_LBN), the unit's last
+// pack (EVOBU_EA) and the packs that end its first three reference pictures
+// (0: none).
+inline constexpr size_t kPackNumberAt = 4;
+inline constexpr size_t kLastPackAt = 8;
+inline constexpr size_t kReferenceEndsAt = 12;  // three, 4 bytes each
+inline constexpr size_t kReferenceEnds = 3;
 inline constexpr size_t kVobNumberAt = 24;      // VOBU_VOB_IDN
 inline constexpr size_t kFirstVideoPtmAt = 44;  // VOB_V_S_PTM
 inline constexpr size_t kLastVideoPtmAt = 48;   // VOB_V_E_PTM
@@ -25,7 +37,18 @@ inline constexpr size_t kSubpictureSyncEntries = 32;  // 4 bytes each
 // DVD-Audio files.
 constexpr size_t audioSyncAt(FileKind kind) { return kind == FileKind::Vob ? 402 : 530; }
 constexpr size_t subpictureSyncAt(FileKind kind) { return kind == FileKind::Vob ? 418 : 546; }
+// The address bits of a sync entry; all of them set: the stream has no pack
+// in the unit. The bits above are flags.
+inline constexpr uint16_t kAudioSyncAddress = 0x3FFF;
+inline constexpr uint32_t kSubpictureSyncAddress = 0x3FFFFFFF;
 }  // namespace dsi
+
+// The presentation control information (PCI, private stream 2 substream 0)
+// starts with the navigation pack's number in the file.
+namespace pci {
+inline constexpr uint8_t kSubstream = 0x00;
+inline constexpr size_t kPackNumberAt = 0;
+}  // namespace pci
 
 // The fields the program uses from the data search information (DSI) of a
 // navigation pack, private stream 2 substream 1. Offsets count from the

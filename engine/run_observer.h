@@ -50,6 +50,8 @@ class RunObserver {
     (void)path;
     (void)bytes;
   }
+  // A driver removed an output it had closed (it held nothing of use).
+  virtual void outputRemoved(const std::string& path) { (void)path; }
   // An operation reported an error (the text of its red log line).
   virtual void errorReported(std::string_view message) { (void)message; }
 };

@@ -42,9 +42,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Workspace ws(host);
   auto input = InputFile::open(source.path());
   auto out = OutputFile::create(rebuilt.path());
-  Renumbering numbers;
-  assignNumbers(plan, numbers, host);
-  Rebuild(ws, *input, plan, numbers, *out);
+  RebuildRun run;
+  assignNumbers(plan, run.numbers, host);
+  Rebuild(ws, *input, plan, run, *out);
+  finishRebuild(run, *out);
   out->close();
   if (rebuilt.size() > int64_t(in.size()) || rebuilt.size() != out->bytesWritten()) std::abort();
   return 0;

@@ -1,6 +1,7 @@
 #include "rebuild/rebuild_driver.h"
 
 #include <exception>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,20 +18,20 @@ namespace {
 constexpr const char* kRebuiltSuffix = ".rebuilt.EVO";
 
 void rebuildFile(Workspace& ws, const std::string& path, const RebuildPlan& plan,
-                 Renumbering& numbers, OutputFile& out) {
+                 RebuildRun& run, OutputFile& out) {
   Host& host = ws.host;
   const std::string name = fileNamePart(path);
   const std::unique_ptr<InputFile> in = openChainFile(ws, path, "Opening");
   host.log(fileSizeLine(*in));
   host.log("Rebuilding...");
   host.slog("Rebuilding " + name, 0);
-  Rebuild(ws, *in, plan, numbers, out);
+  Rebuild(ws, *in, plan, run, out);
 }
 
 // Names and creates the output, then rebuilds every file of the chain into
 // it. Returns early, with the reason logged, when the output would replace a
 // source file.
-void rebuildChain(Workspace& ws, const RebuildPlan& plan, Renumbering& numbers,
+void rebuildChain(Workspace& ws, const RebuildPlan& plan, RebuildRun& run,
                   std::unique_ptr<OutputFile>& out) {
   const std::string source = ws.paths.eEVOfile;
   const bool follow = ws.options.continueChain;
@@ -53,7 +54,20 @@ void rebuildChain(Workspace& ws, const RebuildPlan& plan, Renumbering& numbers,
   ws.outputCreated(*out);
   runChain(
       chain, [&ws] { return ws.chainGoesOn(); },
-      [&](const std::string& file) { rebuildFile(ws, file, plan, numbers, *out); });
+      [&](const std::string& file) { rebuildFile(ws, file, plan, run, *out); });
+  finishRebuild(run, *out);
+}
+
+// Why a run that ended normally wrote nothing of use ("" when it did).
+std::string nothingMatched(const Workspace& ws, const RebuildRun& run) {
+  const std::string source = fileNamePart(ws.paths.eEVOfile);
+  if (run.hdDvdPacks == 0)
+    return "Rebuild wrote nothing: no pack of " + source +
+           " has the HD DVD pack layout (a DVD .VOB, or a file that does not start on a pack "
+           "boundary).";
+  if (run.streamPacks == 0)
+    return "Rebuild wrote nothing: no pack of the ticked streams was found in " + source + ".";
+  return "";
 }
 
 void closeOutput(Workspace& ws, std::unique_ptr<OutputFile>& out) {
@@ -65,6 +79,12 @@ void closeOutput(Workspace& ws, std::unique_ptr<OutputFile>& out) {
   }
   ws.outputClosed(*out);
   out.reset();
+}
+
+void removeOutput(Workspace& ws, const std::string& path) {
+  std::error_code ignored;
+  std::filesystem::remove(path, ignored);
+  ws.outputRemoved(path);
 }
 
 }  // namespace
@@ -91,17 +111,24 @@ void rebuildScannedTitle(Workspace& ws) {
 
   // Numbers are given before the first pack, so that packs of a kept stream
   // ahead of the first navigation pack already carry the new number.
-  Renumbering numbers;
-  assignNumbers(plan, numbers, ws.host);
+  RebuildRun run;
+  assignNumbers(plan, run.numbers, ws.host);
 
   std::unique_ptr<OutputFile> out;
+  std::string failure;
   try {
-    rebuildChain(ws, plan, numbers, out);
+    rebuildChain(ws, plan, run, out);
+    if (out && !state.CancelRequested) failure = nothingMatched(ws, run);
   } catch (const std::exception& error) {
     ws.logError(error.what());
   }
   // Whatever ended the run, close what is open and give the window back.
+  const std::string output = out ? out->path() : "";
   closeOutput(ws, out);
+  if (!failure.empty()) {
+    removeOutput(ws, output);
+    ws.logError(failure);
+  }
   ws.logDone();
   ws.buttons.rebuild = true;
   ws.buttons.demux = true;

@@ -1,6 +1,7 @@
 #include "rebuild/rebuild_engine.h"
 
 #include <algorithm>
+#include <bitset>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -20,8 +21,8 @@ namespace {
 constexpr size_t kStreamIdAt = kPackHeaderSize + 3;  // the first packet after the pack header
 constexpr size_t kPesHeaderAt = kPackHeaderSize + kPesPrefixSize;
 constexpr size_t kSystemHeaderAt = kPackHeaderSize;
-constexpr size_t kDsiPacketAt = 1287;
-constexpr size_t kDsiBodyAt = kDsiPacketAt + kPesPrefixSize + 1;  // after the substream id
+constexpr size_t kDsiPacketAt = dsi::kHdDvdPacketAt;
+constexpr size_t kDsiBodyAt = dsi::kHdDvdBodyAt;
 
 // Every HD DVD pack header carries this mux rate and no stuffing.
 constexpr uint8_t kHdDvdMuxRate[4] = {0x04, 0x9D, 0x43, 0xF8};
@@ -108,27 +109,40 @@ void numberKind(StreamKind kind, const RebuildPlan& plan, Renumbering& numbers, 
 
 // Per-pack work of one file. `p` holds 2,048 bytes of which the first `n`
 // came from the file (the rest are zero); returns whether to write them.
+// What the pack was is kept until the next one.
 class PackRewriter {
  public:
-  PackRewriter(const RebuildPlan& plan, Renumbering& numbers, Host& host)
-      : plan_(plan), numbers_(numbers), host_(host) {}
+  PackRewriter(const RebuildPlan& plan, RebuildRun& run, Host& host)
+      : plan_(plan), run_(run), numbers_(run.numbers), host_(host) {}
 
   bool process(uint8_t* p) {
-    const PackStream pack = packStreamOf(p);
-    if (pack.streamId == stream_id::kSystemHeader) rewriteNavigation(p);
-    if (dropped(pack)) return false;
-    if (pack.range) {
-      const uint8_t fresh = numbers_.apply(pack.range->space, pack.id);
-      uint8_t& id = p[pack.idAt];
+    pack_ = packStreamOf(p);
+    dsiFound_ = false;
+    if (pack_.streamId != 0) ++run_.hdDvdPacks;
+    if (navigation()) rewriteNavigation(p);
+    if (dropped(pack_)) return false;
+    if (pack_.range) {
+      newId_ = numbers_.apply(pack_.range->space, pack_.id);
+      uint8_t& id = p[pack_.idAt];
       // An extension keeps its stream_id_extension_flag bit.
-      id = pack.range->space == IdSpace::Vc1Extension ? uint8_t((id & 0x80) | fresh) : fresh;
+      id = pack_.range->space == IdSpace::Vc1Extension ? uint8_t((id & 0x80) | newId_) : newId_;
     }
-    return startsWithPackHeader(p);
+    const bool kept = startsWithPackHeader(p);
+    if (kept && pack_.range) ++run_.streamPacks;
+    return kept;
   }
 
+  bool navigation() const { return pack_.streamId == stream_id::kSystemHeader; }
+  bool dsiFound() const { return dsiFound_; }
+  const StreamRange* range() const { return pack_.range; }
+  uint8_t newId() const { return newId_; }
+  const SyncOwners& owners() const { return owners_; }
+
  private:
-  // Slots are searched from 0 up; the first slot holding the identifier
-  // decides which box counts. An identifier no slot holds is never dropped.
+  // A stream of the table is kept when the first slot holding its
+  // identifier is ticked (slots are searched from 0 up). No box stands for
+  // an identifier no slot holds, one that lost its slot to another id
+  // among them: it goes, so that the system header counts what is kept.
   bool dropped(const PackStream& pack) const {
     if (pack.streamId == stream_id::kPrivateStream2)
       return pack.id == private2::kAdvancedContent && !plan_.keepAdvanced;
@@ -136,13 +150,12 @@ class PackRewriter {
     const StreamKind kind = pack.range->kind;
     const std::span<const int32_t> ids = plan_.ids[kind];
     const auto slot = std::ranges::find(ids, int32_t(pack.id));
-    return slot != ids.end() && !plan_.keep[kind][size_t(slot - ids.begin())];
+    return slot == ids.end() || !plan_.keep[kind][size_t(slot - ids.begin())];
   }
 
   void rewriteNavigation(uint8_t* p) {
     const int video = plan_.kept(StreamKind::Video);
     const int audio = plan_.kept(StreamKind::Audio);
-    const int subpictures = plan_.kept(StreamKind::Subpicture);
     uint8_t& videoBound = p[kSystemHeaderAt + kVideoBoundAt];
     uint8_t& audioBound = p[kSystemHeaderAt + kAudioBoundAt];
     videoBound = uint8_t((videoBound & 0xE0) | (video & 0x1F));
@@ -150,19 +163,43 @@ class PackRewriter {
     assignNumbers(plan_, numbers_, host_);
 
     if (std::memcmp(p + kDsiPacketAt + 2, kDsiHeader, sizeof kDsiHeader) != 0) return;
+    dsiFound_ = true;
     uint8_t* dsiBody = p + kDsiBodyAt;
     put32(dsiBody + dsi::kFirstVideoPtmAt, plan_.firstVideoPtm);
     put32(dsiBody + dsi::kLastVideoPtmAt, plan_.lastVideoPtm);
-    // Synchronisation entries of streams that no longer exist.
-    for (size_t i = size_t(audio); i < dsi::kAudioSyncEntries; ++i)
-      std::memset(dsiBody + dsi::audioSyncAt(FileKind::Evo) + 2 * i, 0, 2);
-    for (size_t i = size_t(subpictures); i < dsi::kSubpictureSyncEntries; ++i)
-      std::memset(dsiBody + dsi::subpictureSyncAt(FileKind::Evo) + 4 * i, 0, 4);
+    findSyncOwners();
+  }
+
+  // The source's sync entries are numbered by the streams' old identifiers:
+  // the first catalogued stream of each number owns its entry.
+  void findSyncOwners() {
+    owners_.audio.fill(-1);
+    owners_.subpicture.fill(-1);
+    for (StreamKind kind : {StreamKind::Audio, StreamKind::Subpicture}) {
+      const std::span<int16_t> owners = kind == StreamKind::Audio
+                                            ? std::span<int16_t>(owners_.audio)
+                                            : std::span<int16_t>(owners_.subpicture);
+      std::bitset<dsi::kSubpictureSyncEntries> taken;
+      for (size_t slot = 0; slot < plan_.ids[kind].size(); ++slot) {
+        const int32_t value = plan_.ids[kind][slot];
+        const StreamRange* range = rangeOfCatalogued(kind, value);
+        if (!range) continue;
+        const size_t number = size_t(value) % owners.size();
+        if (taken.test(number)) continue;
+        taken.set(number);
+        if (plan_.keep[kind][slot]) owners[number] = numbers_.apply(range->space, uint8_t(value));
+      }
+    }
   }
 
   const RebuildPlan& plan_;
+  RebuildRun& run_;
   Renumbering& numbers_;
   Host& host_;
+  PackStream pack_;
+  uint8_t newId_ = 0;
+  bool dsiFound_ = false;
+  SyncOwners owners_{};
 };
 
 }  // namespace
@@ -207,13 +244,14 @@ namespace {
 // follow each other are written as one run, straight from the chunk.
 class RebuildPass {
  public:
-  RebuildPass(Workspace& ws, InputFile& in, const RebuildPlan& plan, Renumbering& numbers,
+  RebuildPass(Workspace& ws, InputFile& in, const RebuildPlan& plan, RebuildRun& run,
               OutputFile& out)
       : state_(ws.session.state),
         host_(ws.host),
         in_(in),
         out_(out),
-        rewriter_(plan, numbers, ws.host),
+        run_(run),
+        rewriter_(plan, run, ws.host),
         angles_(plan.angle, ws.host),
         progress_(in.size()),
         name_(fileNamePart(in.path())),
@@ -236,19 +274,23 @@ class RebuildPass {
   bool cancelled() const { return state_.CancelRequested; }
 
   void copyChunk(size_t got) {
-    size_t runStart = 0;
-    size_t runLength = 0;
+    runStart_ = 0;
+    runLength_ = 0;
     for (size_t at = 0; at < got && !cancelled(); at += kPackSize) {
       const size_t n = std::min(kPackSize, got - at);
       if (packKept(buffer_ + at, n)) {
-        if (runLength == 0) runStart = at;
-        runLength += n;
-      } else if (runLength > 0) {
-        out_.write(buffer_ + runStart, runLength);
-        runLength = 0;
+        if (runLength_ == 0) runStart_ = at;
+        runLength_ += n;
+      } else {
+        writeRun();
       }
     }
-    if (runLength > 0) out_.write(buffer_ + runStart, runLength);
+    writeRun();
+  }
+
+  void writeRun() {
+    if (runLength_ > 0) out_.write(buffer_ + runStart_, runLength_);
+    runLength_ = 0;
   }
 
   // `n` bytes of the pack at `p` came from the file.
@@ -260,28 +302,48 @@ class RebuildPass {
       host_.slog("Rebuilding " + name_ + " " + progress_.text(position_), 1);
       host_.pump();
     }
-    return angles_.keepPack(p) && rewriter_.process(p);
+    // Packs of the other angles of a block are passed over as if absent:
+    // the kept angle's units are counted without them.
+    if (!angles_.keepPack(p)) return false;
+    const bool kept = rewriter_.process(p);
+    if (rewriter_.navigation()) {
+      // The unit before ends here; its navigation pack is written by now.
+      writeRun();
+      run_.unit.close(out_);
+      if (kept && rewriter_.dsiFound()) run_.unit.open(p, n, run_.outputBytes, rewriter_.owners());
+    } else {
+      run_.unit.pack(kept, rewriter_.range(), rewriter_.newId());
+    }
+    if (kept) run_.outputBytes += int64_t(n);
+    return kept;
   }
 
   ProcessingState& state_;
   Host& host_;
   InputFile& in_;
   OutputFile& out_;
+  RebuildRun& run_;
   PackRewriter rewriter_;
   AngleFilter angles_;
   const PassProgress progress_;
   const std::string name_;
   uint8_t* const buffer_;
   int64_t position_;
+  size_t runStart_ = 0;
+  size_t runLength_ = 0;
 };
 
 }  // namespace
 
-void Rebuild(Workspace& ws, InputFile& in, const RebuildPlan& plan, Renumbering& numbers,
+void Rebuild(Workspace& ws, InputFile& in, const RebuildPlan& plan, RebuildRun& run,
              OutputFile& out) {
   CancelButtonOn cancelButton(ws.host);
   ws.session.state.CancelRequested = false;
-  RebuildPass(ws, in, plan, numbers, out).run();
+  RebuildPass(ws, in, plan, run, out).run();
+}
+
+void finishRebuild(RebuildRun& run, OutputFile& out) {
+  run.unit.close(out);
 }
 
 }  // namespace vantrel

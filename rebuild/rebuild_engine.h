@@ -9,6 +9,7 @@
 
 #include "common/file_io.h"
 #include "engine/selection.h"
+#include "rebuild/unit_addresses.h"
 #include "workspace/workspace.h"
 
 namespace vantrel {
@@ -52,9 +53,24 @@ struct Renumbering {
 // identifier's codec range leaves the identifier as it is, with a warning.
 void assignNumbers(const RebuildPlan& plan, Renumbering& numbers, Host& host);
 
+// What one rebuild run carries from file to file: the new numbers, the
+// unit being copied (a chain is one title: its last unit in one file ends
+// at the first navigation pack of the next), where the output stands, and
+// what was found.
+struct RebuildRun {
+  Renumbering numbers;
+  UnitAddresses unit;
+  int64_t outputBytes = 0;
+  int64_t hdDvdPacks = 0;  // packs with the HD DVD pack header
+  int64_t streamPacks = 0;  // packs of ticked streams written
+};
+
 // Copies `in` from its position to its end (or until the user cancels,
 // after the current pack) into `out`. File errors are raised as FileError.
-void Rebuild(Workspace& ws, InputFile& in, const RebuildPlan& plan, Renumbering& numbers,
+void Rebuild(Workspace& ws, InputFile& in, const RebuildPlan& plan, RebuildRun& run,
              OutputFile& out);
+
+// Completes the last unit of the run in `out`.
+void finishRebuild(RebuildRun& run, OutputFile& out);
 
 }  // namespace vantrel

@@ -124,6 +124,9 @@ struct Workspace {
   void outputClosed(const OutputFile& file) {
     if (session.observer) session.observer->outputClosed(file.path(), file.bytesStored());
   }
+  void outputRemoved(const std::string& path) {
+    if (session.observer) session.observer->outputRemoved(path);
+  }
 };
 
 }  // namespace vantrel

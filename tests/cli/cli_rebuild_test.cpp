@@ -105,6 +105,7 @@ TEST(CliRebuild, DemuxAndRebuildKeepOneAngleOfAnInterleavedBlock) {
 
 TEST(CliRebuild, RefusesWhatItCannotRebuild) {
   TempDir dir;
+  std::filesystem::create_directory(dir.file("out"));
   std::string out;
   const std::string vob = dir.write("VTS_01_1.VOB", twoAudioTitle());
   EXPECT_EQ(cli("rebuild '" + vob + "' -o '" + dir.path() + "'", &out), 1);
@@ -116,6 +117,22 @@ TEST(CliRebuild, RefusesWhatItCannotRebuild) {
   EXPECT_NE(out.find("The title holds no stream a5."), std::string::npos) << out;
   EXPECT_EQ(cli("rebuild '" + source + "' -o '" + dir.file("missing") + "'", &out), 1);
   EXPECT_NE(out.find("Cannot create file"), std::string::npos) << out;
+
+  // Nothing of an HD DVD title in it: a DVD VOB under an .EVO name (a real
+  // one when at hand), a title that does not start on a pack boundary.
+  Bytes misaligned = twoAudioTitle();
+  misaligned.insert(misaligned.begin(), 0x47);
+  std::vector<std::string> sources = {dir.write("SHIFTED.EVO", misaligned)};
+  const std::string realVob = realSamplesDir() + "/vob/DVD_Sample_02_VTS_01_0.VOB";
+  if (!realSamplesDir().empty() && std::filesystem::exists(realVob)) {
+    std::filesystem::create_symlink(realVob, dir.file("DVD.EVO"));
+    sources.push_back(dir.file("DVD.EVO"));
+  }
+  for (const std::string& input : sources) {
+    EXPECT_EQ(cli("rebuild '" + input + "' -o '" + dir.file("out") + "'", &out), 1) << out;
+    EXPECT_NE(out.find("has the HD DVD pack layout"), std::string::npos) << out;
+    EXPECT_TRUE(std::filesystem::is_empty(dir.file("out"))) << input;
+  }
 }
 
 }  // namespace

@@ -284,6 +284,14 @@ TEST(JsonReport, ErrorsStillGiveACompleteDocument) {
   EXPECT_EQ(absent.status, 1);
   EXPECT_EQ(absent.doc["errors"], Json::array({"The title holds no stream a7."}));
 
+  // A rebuild that found nothing lists no output: it removed it.
+  Bytes shifted = smallTitle(1);
+  shifted.insert(shifted.begin(), 0x00);
+  JsonRun nothing = cliJson(dir, "rebuild '" + dir.write("S.EVO", shifted) + "' -o '" + dir.path() + "'");
+  EXPECT_EQ(nothing.status, 1);
+  EXPECT_TRUE(nothing.doc["outputs"].empty());
+  EXPECT_EQ(nothing.doc["errors"].size(), 1u);
+
   // A document that cannot be written is not a success.
   std::string ignored;
   EXPECT_EQ(runCommand(shellQuoted(cliPath()) + " read '" + source + "' --json >/dev/full 2>/dev/null", &ignored), 1);

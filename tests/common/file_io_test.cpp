@@ -1,6 +1,7 @@
 #include "common/file_io.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <sys/stat.h>
 
 #include "engine/field_readers.h"
@@ -46,10 +47,17 @@ TEST(FileLayer, BufferedWritesKeepOrderAcrossTheBufferSize) {
   std::vector<uint8_t> expected;
   {
     auto out = OutputFile::create(dir.file("o"));
-    for (size_t n : {10ul, 70000ul, 3ul, 65536ul, 1ul, 200000ul}) {
+    for (size_t n : {10ul, 70000ul, 3ul, 65536ul, 1ul, 200000ul, 5000ul}) {
       std::vector<uint8_t> piece(n, uint8_t(n));
       out->write(piece.data(), n);
       expected.insert(expected.end(), piece.begin(), piece.end());
+    }
+    // Written again: in the file, in the buffer, and across the two.
+    const int64_t buffered = out->bytesWritten() - 5000;
+    for (int64_t at : {int64_t(5), buffered + 100, buffered - 50}) {
+      const std::vector<uint8_t> again(100, 0xEE);
+      out->writeAt(at, again.data(), again.size());
+      std::fill_n(expected.begin() + at, again.size(), 0xEE);
     }
     EXPECT_EQ(out->bytesWritten(), int64_t(expected.size()));
     out->close();

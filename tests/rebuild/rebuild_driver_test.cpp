@@ -164,6 +164,37 @@ TEST_F(RebuildDriver, NothingIsWrittenWhenTheSourceCannotBeReadOrNothingIsTicked
   EXPECT_FALSE(fileExists(output));
 }
 
+// A run that finds nothing to keep must not look like a success: no
+// output, one red line, and Rebuild counts as failed.
+TEST_F(RebuildDriver, NothingMatchedLeavesNoOutputAndSaysWhy) {
+  Title dvd(psmux::Layout::Dvd);
+  dvd.nav().filler(1);
+  Bytes misaligned = first.bytes();
+  misaligned.insert(misaligned.begin(), 0x00);
+  Title untickedOnly;
+  untickedOnly.nav().audio(0x89).audio(0x81);  // 81: no slot holds it
+  const std::string layout = "Rebuild wrote nothing: no pack of FEATURE_1.EVO has the HD DVD pack "
+                             "layout (a DVD .VOB, or a file that does not start on a pack boundary).";
+  const std::pair<Bytes, std::string> cases[] = {
+      {dvd.bytes(), layout},
+      {misaligned, layout},
+      {untickedOnly.bytes(), "Rebuild wrote nothing: no pack of the ticked streams was found in FEATURE_1.EVO."}};
+  bench.ws.options.continueChain = false;
+  const std::string output = bench.dir.file("FEATURE_1.rebuilt.EVO");
+  for (const auto& [bytes, why] : cases) {
+    bench.dir.write("HVDVD_TS/FEATURE_1.EVO", bytes);
+    bench.host.lines.clear();
+    bench.ws.errorsLogged = 0;
+    rebuildTitle(bench.ws);
+    EXPECT_THAT(bench.host.lines,
+                ElementsAre("Creating " + output, "Opening file [b]FEATURE_1.EVO[/b]", "File size: 0 Mbytes.",
+                            "Rebuilding...", "[re]" + why + "[/re]", "Done.", ""));
+    EXPECT_FALSE(fileExists(output));
+    EXPECT_EQ(bench.ws.errorsLogged, 1);
+    expectWindowBack();
+  }
+}
+
 TEST_F(RebuildDriver, FileErrorsAreLoggedInRedAndTheWindowComesBack) {
   bench.ws.options.workdir = bench.dir.file("missing");
   rebuildTitle(bench.ws);

@@ -9,6 +9,7 @@
 
 #include "tests/support/recording_host.h"
 #include "engine/demux.h"
+#include "tests/support/dsi_walker.h"
 #include "tests/support/harness.h"
 
 namespace vantrel::testing {
@@ -27,7 +28,11 @@ class RebuildEngine : public ::testing::Test {
     const auto in = InputFile::open(bench.dir.write("src.EVO", title.bytes()));
     in->seek(startAt);
     auto out = OutputFile::create(bench.dir.file("out.EVO"));
-    Rebuild(bench.ws, *in, plan, numbers, *out);
+    last = RebuildRun{};
+    last.numbers = numbers;
+    Rebuild(bench.ws, *in, plan, last, *out);
+    finishRebuild(last, *out);
+    numbers = last.numbers;
     out->close();
     return readFileBytes(bench.dir.file("out.EVO"));
   }
@@ -36,6 +41,7 @@ class RebuildEngine : public ::testing::Test {
 
   RebuildHarness bench;
   Renumbering numbers;
+  RebuildRun last;
 };
 
 // Bytes in which a rebuilt pack differs from the source pack of the same SCR.
@@ -166,16 +172,24 @@ TEST_F(RebuildEngine, ALoneSecondVideoBecomesTheFirst) {
 }
 
 TEST_F(RebuildEngine, NavigationPacksDescribeTheKeptStreamsAndTheTitleTimes) {
-  Title title;
-  Bytes flagged = psmux::navigationPack(0, {});
+  // The first unit's DSI names the E0 pack as the end of a reference
+  // picture and each stream's pack in its sync entry: N E0 88 89 8A 20 21.
+  psmux::Navigation named;
+  named.audioSync = {2, 3, 4};
+  named.subpictureSync = {5, 6};
+  Bytes flagged = psmux::navigationPack(0, named);
   flagged[23] |= 0x03;                          // fixed_flag, CSPS_flag
   flagged[24] = uint8_t(0xA0 | (flagged[24] & 0x1F));  // lock flags, marker
+  const size_t dsiAt = psmux::dsiDataOffset(psmux::Layout::HdDvd);
+  flagged[dsiAt + 15] = 1;  // first reference end
+  Title title;
   title.add(flagged).filler(1).nav();
   bench.scanned(source(), {0xE0, 0x88, 0x89, 0x8A, 0x20, 0x21}, 0x12345678, 0x9ABCDEF0);
   bench.ws.boxes.audio[1].ticked = false;
   bench.ws.boxes.subpicture[0].ticked = false;
 
   Bytes out = run(title);
+  ASSERT_EQ(summary(out), "N E0 88 89 20 N");
   std::vector<WalkedPack> navs;
   for (const WalkedPack& pack : walk(out))
     if (pack.streamId == stream_id::kSystemHeader) navs.push_back(pack);
@@ -183,18 +197,29 @@ TEST_F(RebuildEngine, NavigationPacksDescribeTheKeptStreamsAndTheTitleTimes) {
   EXPECT_EQ(navs[0].bytes[23], (2 << 2) | 0x03);
   EXPECT_EQ(navs[0].bytes[24], 0xA0 | 1);
   EXPECT_EQ(navs[1].bytes[23] >> 2, 2);
-  const uint8_t* firstDsi = navs[0].bytes + psmux::dsiDataOffset(psmux::Layout::HdDvd);
-  const uint8_t* secondDsi = navs[1].bytes + psmux::dsiDataOffset(psmux::Layout::HdDvd);
+  const uint8_t* firstDsi = navs[0].bytes + dsiAt;
+  const uint8_t* secondDsi = navs[1].bytes + dsiAt;
   for (const uint8_t* dsi : {firstDsi, secondDsi}) {
     EXPECT_EQ(be32(dsi + 44), 0x12345678u);
     EXPECT_EQ(be32(dsi + 48), 0x9ABCDEF0u);
   }
-  // The second navigation pack had every sync entry set: the entries of the
-  // two kept audio streams and the one kept subpicture stay, the rest are 0.
+  // The first unit lost two packs: it now ends at its fourth; 8A (now 89)
+  // and 21 (now 20) take the entries of their new numbers and point at
+  // where their packs are now; the dropped streams' entries are cleared.
+  EXPECT_THAT(std::vector<uint32_t>({be32(firstDsi + 4), be32(firstDsi + 8), be32(firstDsi + 12)}),
+              ElementsAre(0, 4, 1));
+  EXPECT_EQ(be32(secondDsi + 4), 5u);
   for (int i = 0; i < 8; ++i)
-    EXPECT_EQ(secondDsi[530 + 2 * i] << 8 | secondDsi[531 + 2 * i], i < 2 ? 0x1100 + i : 0) << i;
+    EXPECT_EQ(firstDsi[530 + 2 * i] << 8 | firstDsi[531 + 2 * i], i == 0 ? 2 : i == 1 ? 3 : 0) << i;
+  for (int i = 0; i < 32; ++i) EXPECT_EQ(be32(firstDsi + 546 + 4 * i), i == 0 ? 4u : 0u) << i;
+  // The second navigation pack had every sync entry set, pointing past its
+  // unit: the kept streams' entries say they have no pack in it.
+  for (int i = 0; i < 8; ++i)
+    EXPECT_EQ(secondDsi[530 + 2 * i] << 8 | secondDsi[531 + 2 * i], i < 2 ? 0x3FFF : 0) << i;
   for (int i = 0; i < 32; ++i)
-    EXPECT_EQ(be32(secondDsi + 546 + 4 * i), i < 1 ? 0x22220000u : 0u) << i;
+    EXPECT_EQ(be32(secondDsi + 546 + 4 * i), i < 1 ? 0x3FFFFFFFu : 0u) << i;
+  const DsiWalk walked = walkDsiBytes({out}, PackNumbering::WholeChain);
+  EXPECT_TRUE(walked.faults.empty()) << walked.faults.front();
 }
 
 TEST_F(RebuildEngine, SyncEntriesStayWithEightAudioStreamsAndGoWithoutSubpictures) {
@@ -205,7 +230,7 @@ TEST_F(RebuildEngine, SyncEntriesStayWithEightAudioStreamsAndGoWithoutSubpicture
   Bytes out = run(title);
   dsi = walk(out)[0].bytes + psmux::dsiDataOffset(psmux::Layout::HdDvd);
   EXPECT_EQ(walk(out)[0].bytes[23] >> 2, 8);
-  for (int i = 0; i < 8; ++i) EXPECT_EQ(dsi[530 + 2 * i] << 8 | dsi[531 + 2 * i], 0x1100 + i);
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(dsi[530 + 2 * i] << 8 | dsi[531 + 2 * i], 0x3FFF);
   for (int i = 0; i < 32; ++i) EXPECT_EQ(be32(dsi + 546 + 4 * i), 0u);
 }
 
@@ -232,12 +257,14 @@ TEST_F(RebuildEngine, AdvancedContentPacksFollowTheOption) {
 
 TEST_F(RebuildEngine, IdentifiersWithoutANewNumberKeepTheirValue) {
   // 8A before the first navigation pack has no number yet; 84 and the
-  // subpicture 35 are no catalogued streams; C0 is MPEG audio.
+  // subpicture 35 are no catalogued streams, 81 lost slot 1 to B1 (no box
+  // stands for them: they go); C0 is MPEG audio, outside the table.
   Title title;
-  title.audio(0x8A).nav().audio(0x8A).audio(0x84).subpicture(0x35).mpegAudio(0xC0);
-  bench.scanned(source(), {0xE0, 0x88, 0x8A});
+  title.audio(0x8A).nav().audio(0x8A).audio(0x84).subpicture(0x35).mpegAudio(0xC0).audio(0x81).audio(0xB1);
+  bench.scanned(source(), {0xE0, 0x88, 0x8A, 0xB1});
   bench.ws.boxes.audio[0].ticked = false;
-  EXPECT_EQ(summary(run(title)), "8A N 88 84 35 C0");
+  EXPECT_EQ(summary(run(title)), "8A N 89 C0 B0");
+  EXPECT_EQ(walk(run(title))[1].bytes[23] >> 2, 2);  // 8A and B1
 }
 
 // MPEG audio streams C0 and C1 are no E-AC-3 substreams of those numbers:
@@ -287,7 +314,7 @@ TEST_F(RebuildEngine, AHeldRunWaitsAtItsNextChunkUntilTheAnswer) {
   // (Yes) comes from another thread once the run waits.
   Title title;
   title.nav().filler(400);
-  bench.scanned(source(), {0xE0});
+  bench.scanned(source(), {0xE0, 0x88, 0x89, 0x8A, 0x20, 0x21});
   ProcessingState& state = bench.ws.session.state;
   std::thread asker;
   bool waited = false;

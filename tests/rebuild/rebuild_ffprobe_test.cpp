@@ -4,11 +4,15 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <set>
 #include <sstream>
 
 #include "drivers/operations.h"
+#include "tests/support/dsi_walker.h"
 #include "tests/support/harness.h"
+#include "tests/support/test_disc.h"
 #include "tools/make_sample/vc1_stream.h"
 
 namespace vantrel::testing {
@@ -110,6 +114,82 @@ TEST(RebuildWithFfprobe, EveryVideoCodecIsKeptRenumberedAndWhole) {
     bench.readEvo();
     bench.demux();
     EXPECT_EQ(readFileBytes(bench.dir.file("V.rebuilt." + c.output)), c.video);
+  }
+}
+
+std::string hexId(int id) {
+  char text[8];
+  std::snprintf(text, sizeof text, "0x%02x", id);
+  return text;
+}
+
+// A disc-shaped feature (two files, H.264, E-AC-3, TrueHD, DTS, AC-3, LPCM,
+// subpictures, ADV_PCKs) and an AC-3 stream 80 that shares audio slot 0
+// with E-AC-3 C0, rebuilt keeping all, half and only the video, with and
+// without ADV_PCKs, from one file and as a chain: an independent walk of
+// every rebuilt title finds its navigation true, the id that lost the slot
+// is gone, and ffprobe finds exactly the streams kept.
+TEST(RebuildWithFfprobe, RebuiltDiscTitlesHaveTrueNavigationAndOnlyTheKeptStreams) {
+  if (auto missing = discToolsMissing(); !missing.empty()) GTEST_SKIP() << missing;
+  for (bool vc1 : {false, true}) {
+    SCOPED_TRACE(vc1 ? "VC-1" : "H.264");
+    RebuildHarness bench;
+    sample::DiscSpec spec;
+    spec.titles = {sample::featureTitle()};
+    spec.titles[0].streams.push_back({psmux::EsCodec::Ac3, 0x80, "Shared", "en"});
+    if (vc1) spec.titles[0].streams[0] = {psmux::EsCodec::Vc1Video, 0x55};
+    const sample::DiscContent disc = writeTestDisc(spec, bench.dir.file("disc"));
+    bench.choose(disc.titles[0].files[0]);
+    bench.readEvo();
+    const ProcessingState& state = bench.ws.session.state;
+    ASSERT_TRUE(state.AudioStreamId[0] == 0x80 || state.AudioStreamId[0] == 0xC0);
+    const int loser = state.AudioStreamId[0] == 0x80 ? 0xC0 : 0x80;
+    const Selection found = bench.ws.boxes.selection();
+
+    enum Keep { All, Half, VideoOnly };
+    for (bool chain : {true, false}) {
+      for (Keep keep : {All, Half, VideoOnly}) {
+        for (bool adv : {false, true}) {
+          SCOPED_TRACE(std::to_string(chain) + " " + std::to_string(keep) + " " + std::to_string(adv));
+          bench.ws.options.continueChain = chain;
+          bench.ws.options.rebuildAdvanced = adv;
+          for (StreamKind kind : kStreamKinds)
+            for (size_t slot = 0; slot < found[kind].size(); ++slot)
+              bench.ws.boxes[kind][slot].ticked =
+                  found[kind][slot] &&
+                  (kind == StreamKind::Video || keep == All || (keep == Half && slot % 2 == 0));
+          rebuildTitle(bench.ws);
+          ASSERT_EQ(bench.ws.errorsLogged, 0) << bench.host.text();
+          const std::string rebuilt =
+              bench.dir.file(chain ? "FEATURE_1_MERGED.rebuilt.EVO" : "FEATURE_1.rebuilt.EVO");
+          const DsiWalk walked = walkDsi({rebuilt}, PackNumbering::WholeChain);
+          EXPECT_TRUE(walked.faults.empty()) << walked.faults.front();
+          EXPECT_EQ(walked.units.size(), chain ? 4u : 2u);
+
+          const Bytes bytes = readFileBytes(rebuilt);
+          std::set<std::string> ids;  // as ffprobe names them
+          bool advanced = false;
+          for (const WalkedPack& pack : walk(bytes)) {
+            advanced = advanced || (pack.streamId == 0xBF && pack.substream == 0x80);
+            if (pack.streamId == 0xE2) ids.insert("id=0x1e2");
+            if (pack.streamId == 0xFD) ids.insert("id=0xfd55");
+            if (pack.streamId != 0xBD) continue;
+            EXPECT_NE(pack.substream, loser);
+            ids.insert("id=" + hexId(pack.substream));
+          }
+          EXPECT_EQ(advanced, adv);
+          const Selection ticked = bench.ws.boxes.selection();
+          size_t kept = 0;
+          for (StreamKind kind : kStreamKinds) kept += size_t(std::ranges::count(ticked[kind], true));
+          if (chain) {
+            EXPECT_EQ(ids.size(), kept);  // French subtitles begin in FEATURE_2
+          }
+          std::set<std::string> probed;
+          for (const std::string& line : probeStreams(rebuilt)) probed.insert(line.substr(line.find("id=")));
+          EXPECT_EQ(probed, ids);
+        }
+      }
+    }
   }
 }
 
