@@ -88,6 +88,7 @@ void demuxTitle(Workspace& ws) {
   const std::string prefix = outputPrefix(ws.options.workdir, ws.paths.OutputBaseName);
 
   ws.streamsNotWritten.clear();
+  st.BlocksWithoutAngle = 0;
   DemuxOutputs outputs(ws);
   const std::vector<std::string> chain = titleChain(ws.paths.eEVOfile, ws.options.continueChain);
   UnlistedStreams unlisted(ws, outputs, chain, prefix);
@@ -103,6 +104,8 @@ void demuxTitle(Workspace& ws) {
   }
 
   unlisted.report();
+  // Each such block has had its red line; the run failed to give the angle.
+  ws.errorsLogged += st.BlocksWithoutAngle;
   ws.logDone();
   logframes(ws);
   ws.buttons.demux = ws.buttons.rebuild = true;

@@ -3,6 +3,7 @@
 #include "common/path_rules.h"
 #include "common/text_format.h"
 #include "workspace/title_chain.h"
+#include "workspace/unwritten_streams.h"
 
 namespace vantrel {
 
@@ -13,19 +14,6 @@ PerKind<bool> slotsWithBoxes(const StreamBoxes& boxes) {
   for (StreamKind kind : kStreamKinds)
     for (size_t slot = 0; slot < boxed[kind].size(); ++slot) boxed[kind][slot] = boxes[kind][slot].enabled;
   return boxed;
-}
-
-// "The subpicture stream 1 (id 21), first met in FEATURE_2.EVO at byte
-// 1234567, was not written: ..." with what would offer it.
-std::string notWrittenLine(const MetStream& met, bool inLastFile) {
-  const FoundStream& s = met.stream;
-  std::string line = "[re]The " + std::string(kindInfo(s.kind).name) + " stream " + std::to_string(s.slot) +
-                     " (id " + hex2(s.id) + "), first met in " + fileNamePart(met.file) + " at byte " +
-                     std::to_string(met.position) + ", was not written: ";
-  line += inLastFile ? "a full check (\"Fast EVO checking\" off, --full) offers it."
-                     : "Read EVO lists the streams of the last file of the title; reading " +
-                           fileNamePart(met.file) + " alone offers it.";
-  return line + "[/re]";
 }
 
 }  // namespace
@@ -99,9 +87,7 @@ OutputFile* UnlistedStreams::createOutput(const FoundStream& stream) {
 void UnlistedStreams::report() {
   for (const Met& m : met_) {
     if (m.out || m.refused) continue;
-    ws_.host.log(notWrittenLine(m.at, m.at.file == chain_.back()));
-    ws_.streamsNotWritten.push_back(m.at);
-    if (ws_.session.observer) ws_.session.observer->streamNotWritten(m.at);
+    reportNotWritten(ws_, m.at, m.at.file == chain_.back());
   }
 }
 

@@ -31,8 +31,8 @@ constexpr size_t kIlvuEndAt = 34, kNextIlvuStartAt = 38, kFieldsEnd = 44;
 
 }  // namespace
 
-AngleFilter::AngleFilter(int angle, Host& host, bool keeping)
-    : wanted_(angle), host_(host), keeping_(keeping) {}
+AngleFilter::AngleFilter(int angle, Host& host, int* blocksWithoutAngle, bool keeping)
+    : wanted_(angle), host_(host), blocksWithoutAngle_(blocksWithoutAngle), keeping_(keeping) {}
 
 void AngleFilter::unitStarts(const uint8_t* dsiBody) {
   if (!(be16(dsiBody + dsi::kCategoryAt) & dsi::kInInterleavedUnit)) {
@@ -62,8 +62,10 @@ void AngleFilter::report() {
     line += ".";
   else if (wanted_ <= angles_)
     line += ": angle [b]" + std::to_string(wanted_) + "[/b] is kept.";
-  else
+  else {
+    if (blocksWithoutAngle_) ++*blocksWithoutAngle_;
     line = "[re]" + line + ": it has no angle " + std::to_string(wanted_) + ", none of it is kept.[/re]";
+  }
   host_.log(line);
 }
 

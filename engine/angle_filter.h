@@ -27,8 +27,9 @@ inline constexpr int kMaxAngles = 9;
 
 class AngleFilter {
  public:
-  // `angle` counts from 1. The host hears one line per block.
-  AngleFilter(int angle, Host& host, bool keeping = true);
+  // `angle` counts from 1. The host hears one line per block; a block
+  // without that angle also counts in `blocksWithoutAngle`, when given.
+  AngleFilter(int angle, Host& host, int* blocksWithoutAngle = nullptr, bool keeping = true);
 
   // A navigation pack's DSI body (from the byte after its substream id,
   // at least dsi::kAngleFieldsEnd bytes) begins a unit.
@@ -50,6 +51,7 @@ class AngleFilter {
 
   const int wanted_;
   Host& host_;
+  int* const blocksWithoutAngle_;
   const bool keeping_;  // false: blocks are only reported
   std::array<uint16_t, kMaxAngles> vobIds_{};  // of the current block, by angle
   int angles_ = 0;          // met so far in the current block; 0: outside any block

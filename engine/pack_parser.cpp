@@ -17,7 +17,7 @@ PackParser::PackParser(Session& session, EngineMode mode, const PayloadTargets& 
       mode_(mode),
       targets_(mode == DemuxMode ? targets : PayloadTargets{}),
       meeting_(mode == DemuxMode ? meeting : nullptr),
-      angles_(session.options.angle, session.host) {
+      angles_(session.options.angle, session.host, &session.state.BlocksWithoutAngle) {
   pictureTail_.fill(kNoPictureTail);
 }
 

@@ -52,6 +52,8 @@ struct ProcessingState {
   std::atomic<bool> CancelRequested{false};
   std::atomic<bool> DemuxActive{false};
   std::atomic<bool> ScanLimitReached{false};
+  // Interleaved angle blocks of the run that lack the angle to keep.
+  int BlocksWithoutAngle = 0;
   // Held by the user-interface thread while it asks whether to stop.
   RunHold Hold;
 

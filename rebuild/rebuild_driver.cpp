@@ -10,6 +10,7 @@
 #include "common/path_rules.h"
 #include "rebuild/rebuild_engine.h"
 #include "workspace/title_chain.h"
+#include "workspace/unwritten_streams.h"
 
 namespace vantrel {
 
@@ -44,6 +45,7 @@ void rebuildChain(Workspace& ws, const RebuildPlan& plan, RebuildRun& run,
   // The chain is fixed before the output exists, so the run reads exactly
   // the files that were checked against it.
   const std::vector<std::string> chain = titleChain(source, follow);
+  run.lastFile = chain.back();
   if (isFileOfChain(output, chain)) {
     ws.logError(outputOverSourceMessage(output));
     return;
@@ -95,6 +97,8 @@ bool catalogueDescribesSource(const Workspace& ws) {
 
 void rebuildScannedTitle(Workspace& ws) {
   ProcessingState& state = ws.session.state;
+  ws.streamsNotWritten.clear();
+  state.BlocksWithoutAngle = 0;
   const RebuildPlan plan = planFromWorkspace(ws);
   if (plan.keptTotal() == 0) {
     // Nothing was started: the window stays as it was.
@@ -129,6 +133,8 @@ void rebuildScannedTitle(Workspace& ws) {
     removeOutput(ws, output);
     ws.logError(failure);
   }
+  for (const MetStream& met : run.notWritten) reportNotWritten(ws, met, met.file == run.lastFile);
+  ws.errorsLogged += state.BlocksWithoutAngle;  // each had its red line
   ws.logDone();
   ws.buttons.rebuild = true;
   ws.buttons.demux = true;

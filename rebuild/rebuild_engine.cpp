@@ -118,9 +118,13 @@ class PackRewriter {
   bool process(uint8_t* p) {
     pack_ = packStreamOf(p);
     dsiFound_ = false;
+    withoutBox_ = false;
     if (pack_.streamId != 0) ++run_.hdDvdPacks;
     if (navigation()) rewriteNavigation(p);
-    if (dropped(pack_)) return false;
+    if (dropped(pack_)) {
+      withoutBox_ = pack_.range && slotWithoutBox(pack_);
+      return false;
+    }
     if (pack_.range) {
       newId_ = numbers_.apply(pack_.range->space, pack_.id);
       uint8_t& id = p[pack_.idAt];
@@ -134,7 +138,10 @@ class PackRewriter {
 
   bool navigation() const { return pack_.streamId == stream_id::kSystemHeader; }
   bool dsiFound() const { return dsiFound_; }
+  // The pack was dropped as no box stands for its slot: Read EVO did not list its stream.
+  bool withoutBox() const { return withoutBox_; }
   const StreamRange* range() const { return pack_.range; }
+  uint8_t id() const { return pack_.id; }
   uint8_t newId() const { return newId_; }
   const SyncOwners& owners() const { return owners_; }
 
@@ -151,6 +158,12 @@ class PackRewriter {
     const std::span<const int32_t> ids = plan_.ids[kind];
     const auto slot = std::ranges::find(ids, int32_t(pack.id));
     return slot == ids.end() || !plan_.keep[kind][size_t(slot - ids.begin())];
+  }
+
+  bool slotWithoutBox(const PackStream& pack) const {
+    const int slot = pack.range->slotOf(pack.id);
+    const std::span<const int32_t> ids = plan_.ids[pack.range->kind];
+    return slot >= 0 && size_t(slot) < ids.size() && ids[size_t(slot)] < 0;
   }
 
   void rewriteNavigation(uint8_t* p) {
@@ -199,6 +212,7 @@ class PackRewriter {
   PackStream pack_;
   uint8_t newId_ = 0;
   bool dsiFound_ = false;
+  bool withoutBox_ = false;
   SyncOwners owners_{};
 };
 
@@ -228,6 +242,14 @@ RebuildPlan planFromWorkspace(const Workspace& ws) {
   return plan;
 }
 
+void RebuildRun::meetWithoutBox(const StreamRange& range, uint8_t id, const std::string& file,
+                                int64_t position) {
+  auto& seen = metWithoutBox[size_t(range.space)];
+  if (seen.test(id)) return;
+  seen.set(id);
+  notWritten.push_back({{range.kind, range.slotOf(id), id, range.codec}, file, position});
+}
+
 void Renumbering::reset() {
   for (auto& space : map) space.fill(kNone);
   counters.fill(0);
@@ -252,7 +274,7 @@ class RebuildPass {
         out_(out),
         run_(run),
         rewriter_(plan, run, ws.host),
-        angles_(plan.angle, ws.host),
+        angles_(plan.angle, ws.host, &state_.BlocksWithoutAngle),
         progress_(in.size()),
         name_(fileNamePart(in.path())),
         buffer_(state_.ChunkBuffer.get()),
@@ -306,6 +328,7 @@ class RebuildPass {
     // the kept angle's units are counted without them.
     if (!angles_.keepPack(p)) return false;
     const bool kept = rewriter_.process(p);
+    if (rewriter_.withoutBox()) run_.meetWithoutBox(*rewriter_.range(), rewriter_.id(), in_.path(), position_ - int64_t(n));
     if (rewriter_.navigation()) {
       // The unit before ends here; its navigation pack is written by now.
       writeRun();

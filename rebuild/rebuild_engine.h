@@ -5,10 +5,14 @@
 // and adjusting the navigation packs to match.
 
 #include <array>
+#include <bitset>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "common/file_io.h"
 #include "engine/selection.h"
+#include "engine/stream_meeting.h"
 #include "rebuild/unit_addresses.h"
 #include "workspace/workspace.h"
 
@@ -63,6 +67,13 @@ struct RebuildRun {
   int64_t outputBytes = 0;
   int64_t hdDvdPacks = 0;  // packs with the HD DVD pack header
   int64_t streamPacks = 0;  // packs of ticked streams written
+  // Streams dropped as no box stands for their slot, where each was first met.
+  std::vector<MetStream> notWritten;
+  std::string lastFile;  // of the chain: the file Read EVO lists
+  std::array<std::bitset<256>, kIdSpaces> metWithoutBox;
+
+  // Notes the first pack of such a stream; the others cost one bit test.
+  void meetWithoutBox(const StreamRange& range, uint8_t id, const std::string& file, int64_t position);
 };
 
 // Copies `in` from its position to its end (or until the user cancels,

@@ -95,7 +95,7 @@ struct Workspace {
   std::string catalogueSource;  // the source path the last Read EVO scanned
   int errorsLogged = 0;         // error lines logged by the operations so far
   bool scanStoppedEarly = false;  // the last Read EVO left a file unread at the fast-check size
-  std::vector<MetStream> streamsNotWritten;  // by the last Demux: met, but without a box
+  std::vector<MetStream> streamsNotWritten;  // by the last Demux or Rebuild: met, but without a box
 
   // Whether a chain run goes on with its next file.
   bool chainGoesOn() const { return !session.state.CancelRequested && options.continueChain; }

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 
+#include "tests/support/dsi_walker.h"
 #include "tests/support/cli_runner.h"
 #include "tests/support/test_disc.h"
 #include "tests/support/title_builder.h"
@@ -92,12 +93,14 @@ TEST(CliRebuild, DemuxAndRebuildKeepOneAngleOfAnInterleavedBlock) {
   std::string out;
   ASSERT_EQ(cli("rebuild '" + source + "' -o '" + dir.file("out") + "' --angle 3", &out), 0) << out;
   const std::string rebuilt = dir.file("out/ANGLES.rebuilt.EVO");
+  const DsiWalk walked = walkDsi({rebuilt}, PackNumbering::WholeChain);
+  EXPECT_TRUE(walked.faults.empty()) << walked.faults.front();
   ASSERT_EQ(cli("read --no-details '" + rebuilt + "'", &out), 0);
   EXPECT_EQ(out.find("Interleaved"), std::string::npos) << out;  // one angle, played straight
   std::filesystem::rename(rebuilt, dir.file("out/REBUILT.EVO"));
   demuxed("REBUILT", "", 3);
   EXPECT_EQ(cli("demux '" + source + "' --angle 0", &out), 2);
-  cli("demux '" + source + "' -o '" + dir.file("out") + "' --angle 4", &out);
+  EXPECT_EQ(cli("demux '" + source + "' -o '" + dir.file("out") + "' --angle 4", &out), 1);
   EXPECT_NE(out.find("Interleaved angle block of 3 angles: it has no angle 4, none of it is kept."),
             std::string::npos) << out;
   EXPECT_EQ(readFileBytes(dir.file("out/ANGLES.H.264.stream.0.mpv")).size(), 0u);

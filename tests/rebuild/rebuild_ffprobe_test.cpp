@@ -9,6 +9,7 @@
 #include <set>
 #include <sstream>
 
+#include "common/path_rules.h"
 #include "drivers/operations.h"
 #include "tests/support/dsi_walker.h"
 #include "tests/support/harness.h"
@@ -184,6 +185,13 @@ TEST(RebuildWithFfprobe, RebuiltDiscTitlesHaveTrueNavigationAndOnlyTheKeptStream
           if (chain) {
             EXPECT_EQ(ids.size(), kept);  // French subtitles begin in FEATURE_2
           }
+          // The commentary lies in FEATURE_1 only, which Read EVO did not
+          // list: it is not written, and the run says so.
+          ASSERT_EQ(bench.ws.streamsNotWritten.size(), 1u) << bench.host.text();
+          const MetStream& met = bench.ws.streamsNotWritten[0];
+          EXPECT_EQ(met.stream.id, 0x83u);
+          EXPECT_EQ(fileNamePart(met.file), "FEATURE_1.EVO");
+          EXPECT_NE(bench.host.text().find("(id 83), first met in FEATURE_1.EVO"), std::string::npos);
           std::set<std::string> probed;
           for (const std::string& line : probeStreams(rebuilt)) probed.insert(line.substr(line.find("id=")));
           EXPECT_EQ(probed, ids);
