@@ -51,7 +51,8 @@ UnlistedStreams::Met* UnlistedStreams::find(StreamKind kind, int slot) {
 
 // Called once per stream and pass, so the search and the first record cost
 // nothing per packet.
-OutputFile* UnlistedStreams::streamMet(const FoundStream& stream, int64_t position) {
+OutputFile* UnlistedStreams::streamMet(const FoundStream& stream, int64_t position,
+                                       std::optional<uint32_t> pts) {
   if (boxed_[stream.kind][size_t(stream.slot)]) return nullptr;  // the user left its box unticked
   if (Met* known = find(stream.kind, stream.slot)) {
     if (known->at.stream.id == stream.id) return known->out;
@@ -61,8 +62,11 @@ OutputFile* UnlistedStreams::streamMet(const FoundStream& stream, int64_t positi
   }
   const bool write = ws_.options.writeUnlistedStreams;
   // Refused until its output exists: a failed creation is its own red line.
-  met_.push_back({{stream, file_, position}, nullptr, write});
-  if (ws_.session.observer) ws_.session.observer->streamFound(stream);
+  met_.push_back({{stream, file_, position, pts}, nullptr, write});
+  if (RunObserver* observer = ws_.session.observer) {
+    observer->streamFound(stream);
+    observer->streamMet(met_.back().at);
+  }
   if (!write) return nullptr;
   Met& met = met_.back();
   met.out = createOutput(stream);

@@ -21,7 +21,7 @@ class UnlistedStreams : public StreamMeeting {
 
   // The file the next pass reads.
   void startFile(const std::string& path) { file_ = path; }
-  OutputFile* streamMet(const FoundStream& stream, int64_t position) override;
+  OutputFile* streamMet(const FoundStream& stream, int64_t position, std::optional<uint32_t> pts) override;
 
   // One red line per stream met but not written; the list goes to
   // ws.streamsNotWritten and the observer.

@@ -217,7 +217,7 @@ void PackParser::claim(const StreamRange& range, uint8_t id) {
     // Catalogue entries are logged (and observed) in scan passes; a demux
     // pass asks the driver about a stream it has no output for.
     OutputFile*& target = targets_[range.kind][size_t(found.slot)];
-    if (!target && meeting_) target = meeting_->streamMet(found, packetAt_);
+    if (!target && meeting_) target = meeting_->streamMet(found, packetAt_, currentPts_);
     return;
   }
   host_.log(foundLine(found));

@@ -42,6 +42,9 @@ class RunObserver {
     (void)start;
     (void)analysis;
   }
+  // A writing run met a stream that has no box (Read EVO did not list it),
+  // where and with which time stamp.
+  virtual void streamMet(const MetStream& stream) { (void)stream; }
   // A writing run met a stream that has no box and did not write it.
   virtual void streamNotWritten(const MetStream& stream) { (void)stream; }
   // A driver created an output file, and closed it with `bytes` stored.

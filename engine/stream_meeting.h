@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "common/file_io.h"
@@ -13,6 +14,7 @@ struct MetStream {
   FoundStream stream;
   std::string file;
   int64_t position = 0;
+  std::optional<uint32_t> firstPts;  // of the packet where it was met
 };
 
 // Hears, in a demux pass, each stream that takes a slot which has no output:
@@ -23,9 +25,10 @@ class StreamMeeting {
  public:
   virtual ~StreamMeeting() = default;
   // Called at most once per stream and pass, when its first packet of the
-  // pass takes the slot; `position` is that packet's offset in the file.
-  // Returns the output to write the stream to from this packet on, or null.
-  virtual OutputFile* streamMet(const FoundStream& stream, int64_t position) = 0;
+  // pass takes the slot; `position` is that packet's offset in the file and
+  // `pts` its time stamp, when it has one. Returns the output to write the
+  // stream to from this packet on, or null.
+  virtual OutputFile* streamMet(const FoundStream& stream, int64_t position, std::optional<uint32_t> pts) = 0;
 };
 
 }  // namespace vantrel

@@ -41,6 +41,16 @@ void TitleFacts::streamDetails(const StreamStart& start, const StreamAnalysis& a
   if (next_) next_->streamDetails(start, analysis);
 }
 
+// A stream Demux met that Read EVO did not list starts where Demux met it.
+void TitleFacts::streamMet(const MetStream& met) {
+  StreamFacts* s = at(met.stream.kind, met.stream.slot);
+  if (s && !s->firstPts && s->found.id == met.stream.id) {
+    s->firstFile = met.file;
+    s->firstPts = met.firstPts;
+  }
+  if (next_) next_->streamMet(met);
+}
+
 void TitleFacts::streamNotWritten(const MetStream& stream) {
   if (next_) next_->streamNotWritten(stream);
 }

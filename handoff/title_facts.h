@@ -36,6 +36,7 @@ class TitleFacts : public RunObserver {
   void copyControlRead(const CopyControlInfo& cc) override;
   void streamFound(const FoundStream& stream) override;
   void streamDetails(const StreamStart& start, const StreamAnalysis& analysis) override;
+  void streamMet(const MetStream& stream) override;
   void streamNotWritten(const MetStream& stream) override;
   void outputCreated(const std::string& path) override;
   void outputClosed(const std::string& path, int64_t bytes) override;

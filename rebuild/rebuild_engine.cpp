@@ -247,7 +247,7 @@ void RebuildRun::meetWithoutBox(const StreamRange& range, uint8_t id, const std:
   auto& seen = metWithoutBox[size_t(range.space)];
   if (seen.test(id)) return;
   seen.set(id);
-  notWritten.push_back({{range.kind, range.slotOf(id), id, range.codec}, file, position});
+  notWritten.push_back({{range.kind, range.slotOf(id), id, range.codec}, file, position, std::nullopt});
 }
 
 void Renumbering::reset() {

@@ -219,16 +219,30 @@ TEST(CliMkv, DiscTitleBecomesOneMatroskaFileWithNamesLanguagesSyncsAndChapters) 
 
 }
 
-TEST(CliMkv, StreamOfTheFirstFileOnlyIsInTheFile) {
+// Streams Read EVO does not list go into the file with their true sync: the
+// commentary of FEATURE_1 only, and an AC-3 stream that begins past a fast
+// check of one chunk.
+TEST(CliMkv, StreamsReadEvoDoesNotListAreInTheFileInSync) {
   if (auto missing = discToolsMissing(); !missing.empty()) GTEST_SKIP() << missing;
   if (!haveTool("mkvmerge")) GTEST_SKIP() << "mkvtoolnix is not installed";
   TempDir dir;
-  writeFeature(dir);
-  ASSERT_EQ(cli(dir, "mkv " + shellQuoted(dir.file("disc")) + " -o " + shellQuoted(dir.file("out"))).status, 0);
+  sample::DiscSpec spec;
+  spec.titles = {sample::featureTitle()};
+  spec.titles[0].streams.push_back({EsCodec::Ac3, 0x85, "Late", "en", "00", 1.45});
+  const sample::DiscTitleContent title = writeTestDisc(spec, dir.file("disc")).titles[0];
+  const sample::DiscStreamContent* late = title.evobs[1].find(EsCodec::Ac3, 0x85);
+  ASSERT_TRUE(late);
+  ASSERT_GT(late->packs.front() * 2048, 262144u);  // past the first chunk
+  const std::string out = shellQuoted(dir.file("out"));
+  const CliResult run = cli(dir, "mkv " + shellQuoted(dir.file("disc")) + " --fast-size 0 -o " + out);
+  ASSERT_EQ(run.status, 0) << run.doc.dump(1);
   std::map<std::string, Json> audio = audioTracks(command("mkvmerge -J " + shellQuoted(dir.file("out/Feature.mkv"))));
   ASSERT_TRUE(audio.count("Commentary"));
   EXPECT_EQ(audio["Commentary"]["properties"]["language"], "eng");
   EXPECT_EQ(audio["Commentary"]["properties"]["minimum_timestamp"], 0);
+  ASSERT_TRUE(audio.count("Late")) << run.doc.dump(1);
+  EXPECT_EQ(audio["Late"]["properties"]["minimum_timestamp"].get<int64_t>() / 1'000'000,
+            int64_t(late->firstPts - title.start) / 90);
 }
 
 // Streams Read EVO does not list: the AC-3 commentary of FEATURE_1 only and,
