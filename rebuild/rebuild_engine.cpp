@@ -315,6 +315,16 @@ class RebuildPass {
     runLength_ = 0;
   }
 
+  // Writes a whole pack over output byte `at`: into the run not yet
+  // written when it lies there, so that runs stay whole, else into the file.
+  void rewrite(int64_t at, const uint8_t* pack, size_t size) {
+    const int64_t pending = run_.outputBytes - int64_t(runLength_);
+    if (at >= pending)
+      std::memcpy(buffer_ + runStart_ + size_t(at - pending), pack, size);
+    else
+      out_.writeAt(at, pack, size);
+  }
+
   // `n` bytes of the pack at `p` came from the file.
   bool packKept(uint8_t* p, size_t n) {
     // A short last piece must not see bytes of an earlier pack.
@@ -330,9 +340,8 @@ class RebuildPass {
     const bool kept = rewriter_.process(p);
     if (rewriter_.withoutBox()) run_.meetWithoutBox(*rewriter_.range(), rewriter_.id(), in_.path(), position_ - int64_t(n));
     if (rewriter_.navigation()) {
-      // The unit before ends here; its navigation pack is written by now.
-      writeRun();
-      run_.unit.close(out_);
+      // The unit before ends here: its navigation pack is written again.
+      if (const uint8_t* nav = run_.unit.complete()) rewrite(run_.unit.at(), nav, run_.unit.size());
       if (kept && rewriter_.dsiFound()) run_.unit.open(p, n, run_.outputBytes, rewriter_.owners());
     } else {
       run_.unit.pack(kept, rewriter_.range(), rewriter_.newId());

@@ -120,7 +120,11 @@ void UnitAddresses::rewriteSync(uint8_t* body) const {
 }
 
 void UnitAddresses::close(OutputFile& out) {
-  if (!open_) return;
+  if (const uint8_t* pack = complete()) out.writeAt(at_, pack, size_);
+}
+
+const uint8_t* UnitAddresses::complete() {
+  if (!open_) return nullptr;
   open_ = false;
   uint8_t* body = pack_.data() + dsi::kHdDvdBodyAt;
   const auto packNumber = uint32_t(at_ / int64_t(kPackSize));
@@ -137,7 +141,7 @@ void UnitAddresses::close(OutputFile& out) {
     put32(body + dsi::kReferenceEndsAt + 4 * i, kept ? target.offset : 0);
   }
   rewriteSync(body);
-  out.writeAt(at_, pack_.data(), size_);
+  return pack_.data();
 }
 
 }  // namespace vantrel

@@ -46,6 +46,12 @@ class UnitAddresses {
   // the addresses of the packs that were kept.
   void close(OutputFile& out);
 
+  // Ends the open unit and gives its navigation pack with those addresses,
+  // to be written over the bytes at `at()` (null when no unit was open).
+  const uint8_t* complete();
+  int64_t at() const { return at_; }
+  size_t size() const { return size_; }
+
  private:
   // The fields that name a pack: the reference ends, then the audio and
   // the subpicture sync entries.
