@@ -66,15 +66,15 @@ sample::DiscTitleContent writeFeature(const TempDir& dir) {
   mono.channels = 1;
   mono.bits = 20;
   feature.streams.push_back(mono);
-  sample::DiscSpec spec;
+  sample::DiscLayout layout;
   // Title 2: time stamps that wrap past 2^32 between the first picture and the sound.
   sample::DiscTitle wrapped = sample::angleTitle(1);
   wrapped.name = "WRAPPED";
   wrapped.displayName = "Wrapped";
   wrapped.startPts = (1ull << 32) - 4500;
   wrapped.streams[1].start = 0.25;
-  spec.titles = {feature, wrapped};
-  return writeTestDisc(spec, dir.file("disc")).titles[0];
+  layout.titles = {feature, wrapped};
+  return writeTestDisc(layout, dir.file("disc")).titles[0];
 }
 
 std::map<std::string, Json> audioTracks(const Json& info) {
@@ -226,10 +226,10 @@ TEST(CliMkv, StreamsReadEvoDoesNotListAreInTheFileInSync) {
   if (auto missing = discToolsMissing(); !missing.empty()) GTEST_SKIP() << missing;
   if (!haveTool("mkvmerge")) GTEST_SKIP() << "mkvtoolnix is not installed";
   TempDir dir;
-  sample::DiscSpec spec;
-  spec.titles = {sample::featureTitle()};
-  spec.titles[0].streams.push_back({EsCodec::Ac3, 0x85, "Late", "en", "00", 1.45});
-  const sample::DiscTitleContent title = writeTestDisc(spec, dir.file("disc")).titles[0];
+  sample::DiscLayout layout;
+  layout.titles = {sample::featureTitle()};
+  layout.titles[0].streams.push_back({EsCodec::Ac3, 0x85, "Late", "en", "00", 1.45});
+  const sample::DiscTitleContent title = writeTestDisc(layout, dir.file("disc")).titles[0];
   const sample::DiscStreamContent* late = title.evobs[1].find(EsCodec::Ac3, 0x85);
   ASSERT_TRUE(late);
   ASSERT_GT(late->packs.front() * 2048, 262144u);  // past the first chunk

@@ -68,9 +68,9 @@ TEST(CliRebuild, KeepsTheChosenStreamsRenumbered) {
 TEST(CliRebuild, DemuxAndRebuildKeepOneAngleOfAnInterleavedBlock) {
   if (auto missing = discToolsMissing(); !missing.empty()) GTEST_SKIP() << missing;
   TempDir dir;
-  sample::DiscSpec spec;
-  spec.titles = {sample::angleTitle(3)};
-  const sample::DiscTitleContent title = writeTestDisc(spec, dir.file("disc")).titles[0];
+  sample::DiscLayout layout;
+  layout.titles = {sample::angleTitle(3)};
+  const sample::DiscTitleContent title = writeTestDisc(layout, dir.file("disc")).titles[0];
   const std::string source = title.files[0];
   std::filesystem::create_directory(dir.file("out"));
   // Demuxes `name`.EVO of the output folder; `angle` of the block must come out.

@@ -116,9 +116,9 @@ TEST_F(FfmpegDvd, CountedFramesMatchFfprobeAndTheDelimitersInEveryChunkSize) {
   sample::DiscTitle h264;
   h264.streams = {sample::DiscStream(psmux::EsCodec::H264Video, 0xE2)};
   h264.duration = 2;
-  sample::DiscSpec spec;
-  spec.titles = {h264, sample::angleTitle(3)};
-  const sample::DiscContent disc = writeTestDisc(spec, dir.file("disc"));
+  sample::DiscLayout layout;
+  layout.titles = {h264, sample::angleTitle(3)};
+  const sample::DiscContent disc = writeTestDisc(layout, dir.file("disc"));
   // A plain title, and an angle block of which the first angle counts.
   for (int angle : {0, 1}) {
     const sample::DiscTitleContent& content = disc.titles[size_t(angle)];

@@ -135,11 +135,11 @@ TEST(RebuildWithFfprobe, RebuiltDiscTitlesHaveTrueNavigationAndOnlyTheKeptStream
   for (bool vc1 : {false, true}) {
     SCOPED_TRACE(vc1 ? "VC-1" : "H.264");
     RebuildHarness bench;
-    sample::DiscSpec spec;
-    spec.titles = {sample::featureTitle()};
-    spec.titles[0].streams.push_back({psmux::EsCodec::Ac3, 0x80, "Shared", "en"});
-    if (vc1) spec.titles[0].streams[0] = {psmux::EsCodec::Vc1Video, 0x55};
-    const sample::DiscContent disc = writeTestDisc(spec, bench.dir.file("disc"));
+    sample::DiscLayout layout;
+    layout.titles = {sample::featureTitle()};
+    layout.titles[0].streams.push_back({psmux::EsCodec::Ac3, 0x80, "Shared", "en"});
+    if (vc1) layout.titles[0].streams[0] = {psmux::EsCodec::Vc1Video, 0x55};
+    const sample::DiscContent disc = writeTestDisc(layout, bench.dir.file("disc"));
     bench.choose(disc.titles[0].files[0]);
     bench.readEvo();
     const ProcessingState& state = bench.ws.session.state;

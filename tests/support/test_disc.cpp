@@ -11,9 +11,9 @@ std::string discToolsMissing() {
   return "";
 }
 
-sample::DiscContent writeTestDisc(sample::DiscSpec spec, const std::string& folder) {
-  if (spec.encoding.cacheDir.empty()) spec.encoding.cacheDir = std::string(VANTREL_BINARY_DIR) + "/test-streams";
-  return sample::writeDisc(spec, folder);
+sample::DiscContent writeTestDisc(sample::DiscLayout layout, const std::string& folder) {
+  if (layout.encoding.cacheDir.empty()) layout.encoding.cacheDir = std::string(VANTREL_BINARY_DIR) + "/test-streams";
+  return sample::writeDisc(layout, folder);
 }
 
 }  // namespace vantrel::testing

@@ -6,9 +6,9 @@
 //
 //   if (auto missing = testing::discToolsMissing(); !missing.empty()) GTEST_SKIP() << missing;
 //   testing::TempDir dir;
-//   sample::DiscSpec spec;
-//   spec.titles = {sample::featureTitle(), sample::angleTitle(3)};
-//   sample::DiscContent disc = testing::writeTestDisc(spec, dir.path());
+//   sample::DiscLayout layout;
+//   layout.titles = {sample::featureTitle(), sample::angleTitle(3)};
+//   sample::DiscContent disc = testing::writeTestDisc(layout, dir.path());
 
 #include <string>
 
@@ -20,6 +20,6 @@ namespace vantrel::testing {
 std::string discToolsMissing();
 
 // sample::writeDisc with the build folder's stream cache.
-sample::DiscContent writeTestDisc(sample::DiscSpec spec, const std::string& folder);
+sample::DiscContent writeTestDisc(sample::DiscLayout layout, const std::string& folder);
 
 }  // namespace vantrel::testing

@@ -159,9 +159,9 @@ std::string probeStreams(const std::string& file) {
 TEST(DiscTitles, FeatureAndAngleBlockAreTrueToTheirStreams) {
   if (auto missing = testing::discToolsMissing(); !missing.empty()) GTEST_SKIP() << missing;
   testing::TempDir dir;
-  DiscSpec spec;
-  spec.titles = {featureTitle(), angleTitle(3)};
-  const DiscContent disc = testing::writeTestDisc(spec, dir.path());
+  DiscLayout layout;
+  layout.titles = {featureTitle(), angleTitle(3)};
+  const DiscContent disc = testing::writeTestDisc(layout, dir.path());
   ASSERT_EQ(disc.titles.size(), 2u);
   const DiscTitleContent& feature = disc.titles[0];
   const DiscTitleContent& angles = disc.titles[1];

@@ -102,10 +102,10 @@ void writeFile(const fs::path& path, const std::string& text) {
 // Builds every title in turn, numbering the EVOBs of the disc from 1.
 class DiscWriter {
  public:
-  DiscWriter(const DiscSpec& spec, const std::string& folder)
-      : spec_(spec), work_(spec.encoding.workDir), video_(fs::path(folder) / "HVDVD_TS"),
+  DiscWriter(const DiscLayout& layout, const std::string& folder)
+      : layout_(layout), work_(layout.encoding.workDir), video_(fs::path(folder) / "HVDVD_TS"),
         objects_(fs::path(folder) / "ADV_OBJ") {
-    setup_ = spec.encoding;
+    setup_ = layout.encoding;
     setup_.workDir = work_.path();
     disc_.folder = folder;
     playlist_.displayName = "Vantrel Test Disc";
@@ -115,7 +115,7 @@ class DiscWriter {
   DiscContent write() {
     fs::create_directories(video_);
     fs::create_directories(objects_);
-    for (const DiscTitle& title : spec_.titles) {
+    for (const DiscTitle& title : layout_.titles) {
       if (title.advancedPacks && disc_.advancedFile.empty()) {
         disc_.advancedData = advancedData();
         disc_.advancedFile = (objects_ / kAdvancedName).string();
@@ -393,7 +393,7 @@ class DiscWriter {
     }
   }
 
-  const DiscSpec& spec_;
+  const DiscLayout& layout_;
   WorkFolder work_;
   EncodeSetup setup_;
   fs::path video_;
@@ -422,7 +422,7 @@ psmux::Bytes DiscTitleContent::bytesOf(psmux::EsCodec codec, uint8_t id, int ang
   return bytes;
 }
 
-DiscContent writeDisc(const DiscSpec& spec, const std::string& folder) { return DiscWriter(spec, folder).write(); }
+DiscContent writeDisc(const DiscLayout& layout, const std::string& folder) { return DiscWriter(layout, folder).write(); }
 
 DiscTitle featureTitle() {
   DiscTitle title;

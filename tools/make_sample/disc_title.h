@@ -57,7 +57,7 @@ struct DiscTitle {
   std::vector<double> chapters;  // seconds; empty: one at the start and one at each file boundary
 };
 
-struct DiscSpec {
+struct DiscLayout {
   std::vector<DiscTitle> titles;
   // Tools and the cache of encoded streams; without a work folder the
   // intermediate files go to a temporary one.
@@ -108,7 +108,7 @@ struct DiscContent {
 // std::runtime_error when a tool fails, std::invalid_argument for a title
 // without streams, a video that is not first, angles with splits, or a
 // stream that would start before PTS 0.
-DiscContent writeDisc(const DiscSpec& spec, const std::string& folder);
+DiscContent writeDisc(const DiscLayout& layout, const std::string& folder);
 
 // Ready-made titles. A feature of two files split at 0.8 s with H.264
 // video, E-AC-3, TrueHD, DTS, LPCM, an AC-3 commentary in FEATURE_1 only,
